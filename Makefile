@@ -1,0 +1,52 @@
+# Everything starts here: `make run` opens the wizard, `make test` runs every
+# test. Both install what a fresh Debian 12 machine lacks first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD := build
+
+.PHONY: all bootstrap host win64 win32 test test-host test-win run demo bench screenshots format clean
+
+all: host win64 win32
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+$(BUILD)/host/Makefile: | bootstrap
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_SANITIZE=ON >/dev/null
+
+$(BUILD)/win64/Makefile: | bootstrap
+	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+
+$(BUILD)/win32/Makefile: | bootstrap
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+
+host: bootstrap $(BUILD)/host/Makefile
+	cmake --build $(BUILD)/host -j $(JOBS)
+
+win64: bootstrap $(BUILD)/win64/Makefile
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+# The shipped 32-bit program: built, not run (32-bit Wine is not installable).
+win32: bootstrap $(BUILD)/win32/Makefile
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+test: all
+	scripts/with-display.sh scripts/run-tests.sh $(BUILD)
+
+run: win64
+	@scripts/run-wizard.sh $(BUILD)/win64/bin
+
+demo: win64
+	@scripts/demo.sh $(BUILD)/win64
+
+bench: win64
+	@bench/run.sh $(BUILD)/win64
+
+screenshots: win64
+	@scripts/with-display.sh scripts/screenshots.sh $(BUILD)/win64
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,222 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "engine/path_helpers.h"
+#include "platform/os.h"
+#include "wizard/rules/data_files_rules.h"
+#include "wizard/rules/page_rules.h"
+
+namespace pf {
+namespace {
+
+struct Raw {
+  std::vector<std::u16string> files;  // as given, in order
+  std::vector<std::u16string> keepPacked;
+  std::optional<std::u16string> outputDir, name, icon, message, title, extractTo, password, run;
+};
+
+// Reads one option's value: "--opt VALUE" or "--opt=VALUE".
+bool TakeValue(const std::vector<std::u16string>& args, std::size_t& i,
+               std::u16string_view inlineValue, bool hasInline, std::u16string& out) {
+  if (hasInline) {
+    out = std::u16string(inlineValue);
+    return true;
+  }
+  if (i + 1 >= args.size()) return false;
+  out = args[++i];
+  return true;
+}
+
+std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& help) {
+  bool onlyFiles = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& a = args[i];
+    if (onlyFiles || a.empty() || a[0] != u'-' || a == u"-") {
+      raw.files.push_back(a);
+      continue;
+    }
+    if (a == u"--") {
+      onlyFiles = true;
+      continue;
+    }
+    if (a == u"-h" || a == u"--help") {
+      help = true;
+      continue;
+    }
+    auto eq = a.find(u'=');
+    bool hasInline = a.rfind(u"--", 0) == 0 && eq != std::u16string::npos;
+    std::u16string key = hasInline ? a.substr(0, eq) : a;
+    std::u16string_view inlineValue =
+        hasInline ? std::u16string_view(a).substr(eq + 1) : std::u16string_view();
+    std::optional<std::u16string>* slot = nullptr;
+    if (key == u"-o" || key == u"--output-dir")
+      slot = &raw.outputDir;
+    else if (key == u"-n" || key == u"--name")
+      slot = &raw.name;
+    else if (key == u"--icon")
+      slot = &raw.icon;
+    else if (key == u"--message")
+      slot = &raw.message;
+    else if (key == u"--title")
+      slot = &raw.title;
+    else if (key == u"--extract-to")
+      slot = &raw.extractTo;
+    else if (key == u"--password")
+      slot = &raw.password;
+    else if (key == u"--run")
+      slot = &raw.run;
+    std::u16string value;
+    if (key == u"--keep-packed") {
+      if (!TakeValue(args, i, inlineValue, hasInline, value)) return key + u" needs a value";
+      raw.keepPacked.push_back(value);
+      raw.files.push_back(value);
+      continue;
+    }
+    if (!slot) return u"unknown option " + a;
+    if (!TakeValue(args, i, inlineValue, hasInline, value)) return key + u" needs a value";
+    *slot = value;
+  }
+  return {};
+}
+
+std::u16string MessageText(const UserMessage& m) {
+  return m.text;
+}
+
+}  // namespace
+
+std::u16string CliUsage() {
+  return u"usage: packforge-cli [options] FILE...\n"
+         u"  -o, --output-dir DIR     folder for the package (required)\n"
+         u"  -n, --name NAME          package name; \".exe\" is appended (required)\n"
+         u"      --icon FILE          .ico for the package (default icon otherwise)\n"
+         u"      --message TEXT       message shown while extracting (at most 300)\n"
+         u"      --title TEXT         its title (at most 30)\n"
+         u"      --extract-to WHERE   default | temp | ask\n"
+         u"      --password TEXT      1 to 8 characters, stored encoded\n"
+         u"      --run TEXT           file or command to run after extraction\n"
+         u"      --keep-packed FILE   this archive travels as it is, not unpacked\n"
+         u"  -h, --help\n";
+}
+
+CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
+                             const std::u16string& programFolder) {
+  CliRequest req;
+  Raw raw;
+  if (auto error = Parse(args, raw, req.help); !error.empty()) {
+    req.error = error;
+    return req;
+  }
+  if (req.help) return req;
+  BuildSettings& s = req.settings;
+  s.programFolder = programFolder;
+
+  // The data-files page: each file as Add would take it.
+  std::vector<std::u16string> keepFull;
+  for (const auto& k : raw.keepPacked) keepFull.push_back(os::FullPath(k));
+  std::vector<RowCheck> rows;
+  std::vector<std::u16string> added;
+  for (const auto& f : raw.files) {
+    std::u16string full = os::FullPath(f);
+    if (std::find(added.begin(), added.end(), full) != added.end() &&
+        std::find(keepFull.begin(), keepFull.end(), full) != keepFull.end())
+      continue;  // listed and also kept packed: once, kept packed
+    if (!os::Exists(full) || !os::StatSize(full)) {
+      req.error = u"cannot find the file " + f;
+      return req;
+    }
+    if (auto refusal = CheckFileToAdd(added, full)) {
+      req.error = MessageText(*refusal);
+      return req;
+    }
+    std::u16string name = LastPathElement(full);
+    bool archive = IsArchiveExtension(ExtensionOf(name));
+    bool keep = std::find(keepFull.begin(), keepFull.end(), full) != keepFull.end();
+    if (keep && !archive) {
+      req.error = u"--keep-packed takes an archive (7z, tar, zip, ...): " + f;
+      return req;
+    }
+    added.push_back(full);
+    s.dataFiles.push_back(full);
+    s.dataFileNames.push_back(name);
+    rows.push_back(!archive ? RowCheck::kNone : keep ? RowCheck::kUnchecked : RowCheck::kChecked);
+  }
+  s.noOfFiles = static_cast<std::int32_t>(s.dataFiles.size());
+  Collect(s, rows);
+
+  s.outputFilepath = raw.outputDir.value_or(u"");
+  s.outputFileName = raw.name.value_or(u"");
+  // A trailing separator would fail the folder test; a script means the folder.
+  while (s.outputFilepath.size() > 1 &&
+         (s.outputFilepath.back() == u'\\' || s.outputFilepath.back() == u'/') &&
+         s.outputFilepath[s.outputFilepath.size() - 2] != u':')
+    s.outputFilepath.pop_back();
+  if (!s.outputFilepath.empty()) s.outputFilepath = os::FullPath(s.outputFilepath);
+  auto destination =
+      CheckDestination(static_cast<std::int32_t>(rows.size()), s.outputFilepath, s.outputFileName);
+  auto decision = ValidateForFinish(destination);
+  if (decision.action == PageDecision::Action::kAskOverwrite) {
+    // No one to ask: a script that names an existing package replaces it.
+    destination.nameFree = true;
+    decision = ValidateForFinish(destination);
+    if (decision.action == PageDecision::Action::kProceed)
+      req.notes.push_back(u"replacing the existing " + s.outputFilepath + u"\\" + s.outputFileName +
+                          u".exe");
+  }
+  if (decision.message) {
+    req.error = MessageText(*decision.message);
+    return req;
+  }
+
+  // The icon and message page.
+  s.iconFilePath = raw.icon ? os::FullPath(*raw.icon) : u"";
+  std::u16string message = raw.message.value_or(u"");
+  std::u16string title = raw.title.value_or(u"");
+  if (auto m = ValidateIconPage(raw.icon.value_or(u"").empty() ? u"" : s.iconFilePath, message,
+                                title, false)) {
+    req.error = MessageText(*m);
+    return req;
+  }
+  s.aboutMessage = message;
+  s.aboutTitle = title;
+
+  // The extraction folder and password page.
+  std::u16string where = raw.extractTo.value_or(u"default");
+  if (where == u"default")
+    s.extractFolderOption = FolderOptionOf(false, false);
+  else if (where == u"temp")
+    s.extractFolderOption = FolderOptionOf(true, false);
+  else if (where == u"ask")
+    s.extractFolderOption = FolderOptionOf(false, true);
+  else {
+    req.error = u"--extract-to takes default, temp or ask";
+    return req;
+  }
+  if (raw.password) {
+    if (raw.password->size() > kMaxPassword) {
+      req.error = u"The password can be at most 8 characters.";
+      return req;
+    }
+    auto p = ValidatePassword(true, *raw.password, *raw.password);
+    if (p.message) {
+      req.error = MessageText(*p.message);
+      return req;
+    }
+    s.password = p.password;
+  }
+
+  // The run page.
+  if (raw.run) {
+    auto r = ChooseRunEntry(true, false, u"", *raw.run);
+    if (r.message) {
+      req.error = MessageText(*r.message);
+      return req;
+    }
+    s.driverFilePath = r.driverFilePath;
+  }
+  return req;
+}
+
+}  // namespace pf

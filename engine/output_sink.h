@@ -1,0 +1,44 @@
+// The package is written to a temporary file beside the output and moved
+// over it only when complete, so memory stays bounded whatever the payload,
+// and a failed build leaves neither a partial file nor a damaged old one.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+
+namespace pf {
+
+class OutputSink {
+ public:
+  // Creates the temporary file for `finalPath`; nothing when it cannot.
+  static std::optional<OutputSink> Create(const std::u16string& finalPath);
+  OutputSink(OutputSink&&) noexcept = default;
+  OutputSink& operator=(OutputSink&&) = delete;
+  ~OutputSink();
+
+  bool Write(const void* data, std::size_t size);
+  enum class Copy { kDone, kReadFailed, kWriteFailed };
+  // Copies exactly `size` bytes from `from`; a file that ends early counts
+  // as a failed read.
+  Copy CopyFrom(os::File& from, std::uint64_t size);
+  // Closes the temporary file and moves it over the final path.
+  bool Commit();
+
+  std::uint64_t written() const { return written_; }
+  const std::u16string& temporaryPath() const { return tempPath_; }
+  const std::u16string& finalPath() const { return finalPath_; }
+
+ private:
+  OutputSink(os::File file, std::u16string tempPath, std::u16string finalPath);
+  os::File file_;
+  std::u16string tempPath_;
+  std::u16string finalPath_;
+  std::vector<std::uint8_t> chunk_;
+  std::uint64_t written_ = 0;
+  bool committed_ = false;
+};
+
+}  // namespace pf

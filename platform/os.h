@@ -1,0 +1,145 @@
+// The narrow seam between the build steps and the operating system. The
+// Win32 implementation makes exactly the calls the build steps are defined
+// by (share mode 0, OPEN_EXISTING, CREATE_ALWAYS, FindFirstFileW, ...); the
+// POSIX one lets the core run natively in unit tests. Paths are UTF-16 with
+// backslash separators on both; the POSIX side maps "\" to "/".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pf::os {
+
+// An open file; closes itself. Move-only.
+class File {
+ public:
+  File() = default;
+  explicit File(std::intptr_t handle) : handle_(handle) {}
+  File(File&& other) noexcept : handle_(other.release()) {}
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() { Close(); }
+
+  bool IsOpen() const { return handle_ != kInvalid; }
+  void Close();
+  // The length as GetFileSize reports it: the low 32 bits only.
+  std::uint32_t SizeLow32() const;
+  // The full 64-bit length, or nothing when it cannot be read.
+  std::optional<std::uint64_t> Size() const;
+  // Reads up to `count` bytes at the current position; nothing on error,
+  // fewer bytes only at the end of the file.
+  std::optional<std::size_t> Read(void* buffer, std::size_t count);
+  // Writes all `count` bytes or fails.
+  bool Write(const void* buffer, std::size_t count);
+
+ private:
+  static constexpr std::intptr_t kInvalid = -1;
+  std::intptr_t release() {
+    auto h = handle_;
+    handle_ = kInvalid;
+    return h;
+  }
+  std::intptr_t handle_ = kInvalid;
+};
+
+// GENERIC_READ, share mode 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL.
+std::optional<File> OpenForRead(const std::u16string& path);
+// GENERIC_WRITE, share mode 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL.
+std::optional<File> CreateForWrite(const std::u16string& path);
+
+// FindFirstFileW existence test: an existing file or folder.
+bool Exists(const std::u16string& path);
+// The runtime library's file status (_wstat64): size in bytes.
+std::optional<std::uint64_t> StatSize(const std::u16string& path);
+// The names (no folder) of the entries matching a wildcard pattern such as
+// "C:\out\*.exe", as FindFirstFileW/FindNextFileW list them.
+std::vector<std::u16string> FindNames(const std::u16string& pattern);
+
+// CreateDirectoryW with no security attributes: true only when it was made.
+bool CreateFolder(const std::u16string& path);
+// CopyFileW with fail-if-exists false.
+bool CopyFileOver(const std::u16string& from, const std::u16string& to);
+bool DeleteFileAt(const std::u16string& path);
+// Moves `from` over `to`, replacing it in one step (the destination is
+// either the old or the new file, never a mix).
+bool ReplaceWith(const std::u16string& from, const std::u16string& to);
+// A file name not yet used in `folder`, for temporary files beside a target.
+std::u16string UniqueSuffix();
+
+// The absolute form of a path (GetFullPathNameW).
+std::u16string FullPath(const std::u16string& path);
+// The folder of the running executable, without a trailing separator
+// (GetModuleFileNameW into a 1024-character buffer, cut at the last "\").
+std::u16string ExecutableFolder();
+
+// GetEnvironmentVariableW into a 1024-character buffer: nothing when the
+// variable is unset or its value does not fit in 1023 characters. Names
+// match without regard to letter case, on every platform.
+std::optional<std::u16string> GetEnv(const std::u16string& name);
+
+// The text form of the trace log: on Windows the runtime's 8-bit text mode
+// (CRLF, one byte per character up to U+00FF); elsewhere UTF-8 and LF.
+enum class LogTextForm { kLatin1Crlf, kUtf8Lf };
+LogTextForm NativeLogTextForm();
+
+// Whole small files, as the runtime's file streams handle them ("w", "r",
+// "a+"): used by the trace log and its switch file.
+bool WriteWholeFile(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
+std::optional<std::vector<std::uint8_t>> ReadFilePrefix(const std::u16string& path,
+                                                        std::size_t maxBytes);
+bool AppendToFile(const std::u16string& path, const std::string& bytes);
+
+// A loaded library; frees itself.
+class Library {
+ public:
+  Library() = default;
+  explicit Library(void* module) : module_(module) {}
+  Library(Library&& other) noexcept : module_(other.module_) { other.module_ = nullptr; }
+  Library& operator=(Library&& other) noexcept;
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+  ~Library() { Free(); }
+  void Free();
+  // GetProcAddress by exact name; null when absent.
+  void* Symbol(const char* name) const;
+
+ private:
+  void* module_ = nullptr;
+};
+
+// LoadLibraryW from a full path.
+std::optional<Library> LoadLibraryAt(const std::u16string& path);
+
+// A resource update of an executable (BeginUpdateResourceW, existing
+// resources kept). Dropped without Commit, the changes are discarded.
+using ResourceName = std::variant<std::uint16_t, std::u16string>;
+class ResourceUpdate {
+ public:
+  ResourceUpdate() = default;
+  explicit ResourceUpdate(void* handle) : handle_(handle) {}
+  ResourceUpdate(ResourceUpdate&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+  }
+  ResourceUpdate& operator=(ResourceUpdate&&) = delete;
+  ResourceUpdate(const ResourceUpdate&) = delete;
+  ResourceUpdate& operator=(const ResourceUpdate&) = delete;
+  ~ResourceUpdate() { End(true); }
+  // UpdateResourceW.
+  bool Update(std::uint16_t type, const ResourceName& name, std::uint16_t language,
+              const std::uint8_t* data, std::size_t size);
+  // EndUpdateResourceW: discard false writes the changes into the file.
+  bool End(bool discard);
+
+ private:
+  void* handle_ = nullptr;
+};
+std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path);
+
+// MessageBoxW with no owner window, an OK button only and no icon.
+void ShowMessage(const std::u16string& text, const std::u16string& caption);
+
+}  // namespace pf::os

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs every test: the native core first (fast, under ASan/UBSan), then the
+# Windows build under Wine. Fails when any test fails.
+set -uo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")/.." && pwd)
+export PF_WINEPREFIX=${PF_WINEPREFIX:-$here/$build/wineprefix}
+export WINEDEBUG=-all
+status=0
+ctest --test-dir "$build/host" --output-on-failure -j 2 || status=1
+# One wineserver for the whole run instead of one per test binary.
+WINEPREFIX=$PF_WINEPREFIX "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+WINEPREFIX=$PF_WINEPREFIX wineserver -p 60 >/dev/null 2>&1 || true
+ctest --test-dir "$build/win64" --output-on-failure -j 2 || status=1
+WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+exit $status

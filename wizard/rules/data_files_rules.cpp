@@ -1,0 +1,130 @@
+#include "wizard/rules/data_files_rules.h"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/path_helpers.h"
+#include "platform/os.h"
+
+namespace pf {
+namespace {
+
+constexpr std::array<std::u16string_view, 18> kArchiveTypes = {
+    u"7z",  u"tar", u"zip", u"arj",  u"bz2",  u"cab", u"chm",   u"cpio", u"compound",
+    u"deb", u"gz",  u"iso", u"lzma", u"nsis", u"rar", u"split", u"wim",  u"z"};
+
+// Upper case as the file system compares names: ASCII and Latin-1 letters.
+char16_t Upper(char16_t c) {
+  if (c >= u'a' && c <= u'z') return c - 32;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
+  return c;
+}
+
+std::u16string ToUpper(std::u16string_view s) {
+  std::u16string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), Upper);
+  return out;
+}
+
+UserMessage Exclaim(std::u16string_view text) {
+  return {std::u16string(text), MessageIcon::kExclamation};
+}
+
+PageDecision Stay(UserMessage m) {
+  return {PageDecision::Action::kStay, std::move(m)};
+}
+
+// The first of the three destination messages that applies.
+UserMessage DestinationMessage(const DestinationState& s, std::u16string_view invalidPath) {
+  if (s.outputFilepath.empty()) return Exclaim(u"Select a folder path for your output file.");
+  if (s.outputFileName.empty()) return Exclaim(u"Please give a name for your output file.");
+  return Exclaim(invalidPath);
+}
+
+bool DestinationComplete(const DestinationState& s) {
+  return !s.outputFileName.empty() && !s.outputFilepath.empty() && s.folderFound;
+}
+
+}  // namespace
+
+std::u16string ExtensionOf(std::u16string_view name) {
+  auto dot = name.rfind(u'.');
+  return std::u16string(dot == std::u16string_view::npos ? name : name.substr(dot + 1));
+}
+
+bool IsArchiveExtension(std::u16string_view extension) {
+  return std::find(kArchiveTypes.begin(), kArchiveTypes.end(), extension) != kArchiveTypes.end();
+}
+
+bool IsShortcutExtension(std::u16string_view extension) {
+  return extension == u"lnk";
+}
+
+std::optional<UserMessage> CheckFileToAdd(const std::vector<std::u16string>& existing,
+                                          const std::u16string& path) {
+  std::u16string name = LastPathElement(path);
+  if (IsShortcutExtension(ExtensionOf(name))) return Exclaim(u"Shortcut files cannot be added.");
+  if (existing.size() >= static_cast<std::size_t>(kMaxUserFiles))
+    return Exclaim(u"A package can hold at most 254 files; " + name + u" was not added.");
+  // Two different files of one name would overwrite each other when the
+  // package is extracted; the same path twice is harmless.
+  std::u16string upperName = ToUpper(name);
+  for (const auto& other : existing) {
+    if (ToUpper(other) == ToUpper(path)) continue;
+    if (ToUpper(LastPathElement(other)) == upperName)
+      return Exclaim(u"\"" + path + u"\" has the same file name as \"" + other +
+                     u"\", which is already in the list. They would overwrite each other when "
+                     u"the package is extracted, so it was not added.");
+  }
+  return std::nullopt;
+}
+
+void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows) {
+  if (settings.dataFiles.size() < 2) settings.dataFiles.resize(2);
+  settings.dataFiles[0] = u"7z.dll";
+  settings.dataFiles[1] = u"Client7z.dll";
+  if (rows.empty()) return;
+  if (settings.decompressFlags.size() < rows.size() + 2)
+    settings.decompressFlags.resize(rows.size() + 2);
+  settings.decompressFlags[0] = 1;
+  settings.decompressFlags[1] = 1;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    settings.decompressFlags[r + 2] = rows[r] == RowCheck::kChecked     ? 1
+                                      : rows[r] == RowCheck::kUnchecked ? 0
+                                                                        : -1;
+  }
+}
+
+bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName) {
+  std::u16string wanted = ToUpper(std::u16string(outputFileName) + u".exe");
+  return std::any_of(exeNames.begin(), exeNames.end(),
+                     [&](const std::u16string& n) { return ToUpper(n) == wanted; });
+}
+
+DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,
+                                  const std::u16string& outputFileName) {
+  DestinationState s;
+  s.userFiles = userFiles;
+  s.outputFilepath = outputFilepath;
+  s.outputFileName = outputFileName;
+  s.folderFound = !outputFilepath.empty() && os::Exists(outputFilepath);
+  s.nameFree = !NameTaken(os::FindNames(outputFilepath + u"\\*.exe"), outputFileName);
+  return s;
+}
+
+PageDecision ValidateForNext(const DestinationState& s) {
+  if (s.userFiles <= 0) return Stay(Exclaim(u"Add files for extraction."));
+  if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath"));
+  if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
+  return {PageDecision::Action::kProceed, std::nullopt};
+}
+
+PageDecision ValidateForFinish(const DestinationState& s) {
+  if (s.userFiles <= 0) return Stay({u"Add files for extraction.", MessageIcon::kNone});
+  // On Finish the taken-name question comes before the other checks.
+  if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
+  if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath."));
+  return {PageDecision::Action::kProceed, std::nullopt};
+}
+
+}  // namespace pf

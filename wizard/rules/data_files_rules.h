@@ -1,0 +1,65 @@
+// The decisions of the data-files page, shared by the page and the console
+// front end.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wizard/build_settings.h"
+#include "wizard/rules/message_icon.h"
+
+namespace pf {
+
+// A package holds the two libraries and at most this many user files.
+inline constexpr std::int32_t kMaxUserFiles = 254;
+
+// The text after the last "." of a file name; the whole name without one.
+std::u16string ExtensionOf(std::u16string_view name);
+// One of the archive types that get a checkbox; letter case counts.
+bool IsArchiveExtension(std::u16string_view extension);
+// Shortcuts are refused: "lnk", exactly.
+bool IsShortcutExtension(std::u16string_view extension);
+
+// Why a file may not join the list, or nothing. `existing` holds the full
+// paths already in the list.
+std::optional<UserMessage> CheckFileToAdd(const std::vector<std::u16string>& existing,
+                                          const std::u16string& path);
+
+enum class RowCheck { kChecked, kUnchecked, kNone };
+// Sets entries 0 and 1 to the libraries and the flags from the rows' check
+// states (left untouched with no rows).
+void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows);
+
+// Whether an entry of `exeNames` (names in the destination folder matching
+// "*.exe") equals outputFileName + ".exe" in upper case.
+bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName);
+
+struct DestinationState {
+  std::int32_t userFiles = 0;  // rows in the list
+  std::u16string outputFilepath;
+  std::u16string outputFileName;
+  bool folderFound = false;
+  bool nameFree = true;
+};
+
+// Looks the destination up: the folder exactly as typed, and the names.
+DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,
+                                  const std::u16string& outputFileName);
+
+// What a validation decided.
+struct PageDecision {
+  enum class Action { kStay, kAskOverwrite, kProceed };
+  Action action = Action::kStay;
+  std::optional<UserMessage> message;  // shown before staying
+  bool operator==(const PageDecision&) const = default;
+};
+
+inline constexpr std::u16string_view kOverwriteQuestion =
+    u"File name already exist,contnuing the action will overwrite the file.";
+
+PageDecision ValidateForNext(const DestinationState& state);
+PageDecision ValidateForFinish(const DestinationState& state);
+
+}  // namespace pf

@@ -68,25 +68,6 @@ void Collect(const std::wstring& folder, const std::wstring& prefix,
   } while (FindNextFileW(find.get(), &data));
 }
 
-// The workspace's own clean-up stops at 259 characters.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  {
-    pf::win::unique_hfind find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-    if (find) {
-      do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(folder + L"\\" + name);
-        else
-          DeleteFileW((folder + L"\\" + name).c_str());
-      } while (FindNextFileW(find.get(), &data));
-    }
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
 std::map<std::wstring, std::string> Tree(const std::wstring& folder) {
   std::map<std::wstring, std::string> out;
   Collect(folder, L"", out);
@@ -102,11 +83,6 @@ class Client7zTest : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(library_.get(), "Decompress")));
     ASSERT_NE(decompress_, nullptr);
     self_ = BinFolder() + L"\\Client7z.dll";
-  }
-  void TearDown() override {
-    std::wstring root = Long(ws_.root());
-    for (const auto& name : pf::test::ListFolder(ws_.root()))
-      if (name.size() == 50) RemoveTree(root + L"\\" + pf::ToWide(name));
   }
 
   int Call(const wchar_t* command, const std::wstring& archive,

@@ -225,7 +225,7 @@ BUTTON_FACE = (240, 240, 240)
 # The box emblem, drawn in a 64-unit design space
 
 
-def draw_box(cv, s, ox, oy, open_top=False, tape=True):
+def draw_box(cv, s, ox, oy, open_top=False, tape=True, label=False):
     T = lambda shape: xform(shape, s, ox, oy)  # noqa: E731
     top = (32, 20)
     right = (56, 31)
@@ -256,6 +256,15 @@ def draw_box(cv, s, ox, oy, open_top=False, tape=True):
             b = (44, 36.5)
             cv.fill([T(poly((a[0] - 3.4, a[1] + 1.6), (a[0] + 3.4, a[1] - 1.6), (b[0] + 3.4, b[1] - 1.6), (b[0] - 3.4, b[1] + 1.6)))], TAPE)
             cv.fill([T(poly((b[0] - 3.4, b[1] + 1.6), (b[0] + 3.4, b[1] - 1.6), (b[0] + 3.4, b[1] - 1.6 + depth), (b[0] - 3.4, b[1] + 1.6 + depth)))], mix(TAPE, TAN_RIGHT, 0.35))
+    if label:
+        # Shipping label on the left face, following its slope.
+        k = 11 / 24
+        y = lambda x, d: 31 + (x - 8) * k + d  # noqa: E731
+        card = poly((12, y(12, 5.5)), (25, y(25, 5.5)), (25, y(25, 14)), (12, y(12, 14)))
+        cv.fill([T(x) for x in grown(card, 0.5)], mix(BROWN, TAN_LEFT, 0.5))
+        cv.fill([T(card)], (250, 248, 240))
+        for d in (8.2, 10.8):
+            cv.fill([T(capsule(14.5, y(14.5, d), 22.5, y(22.5, d), 0.6))], (120, 120, 130))
     # Light rim along the front edges.
     for seg in polyline([left, bottom, right], 0.55):
         cv.fill([T(seg)], WHITE, 0.45)
@@ -372,7 +381,7 @@ def app_icon():
 
 def package_icon():
     cv = Canvas(64, 64)
-    draw_box(cv, 1.0, 0, -3, tape=True)
+    draw_box(cv, 1.12, 32 - 32 * 1.12, 32 - 41 * 1.12, tape=True, label=True)
     return cv
 
 
@@ -511,7 +520,12 @@ def write_all(outdir):
     os.makedirs(outdir, exist_ok=True)
     for name, (maker, _, kind) in ART.items():
         cv = maker()
-        data = bmp_bytes(cv) if kind == "bmp" else ico_bytes(cv)
+        if kind == "bmp":
+            data = bmp_bytes(cv)
+        else:
+            # Button icons sit on a known grey face, so they keep more of their
+            # soft edge; the large icons meet any backdrop and keep less.
+            data = ico_bytes(cv, threshold=0.3 if cv.w <= 32 else 0.5)
         tmp = os.path.join(outdir, name + ".tmp")
         with open(tmp, "wb") as f:
             f.write(data)

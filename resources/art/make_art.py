@@ -252,10 +252,14 @@ def draw_box(cv, s, ox, oy, open_top=False, tape=True, label=False):
         cv.fill([T(poly(top, right, bottom, left))], TAN_TOP)
         if tape:
             # Tape along the flap seam and down the right face.
-            a = (20, 25.5)
-            b = (44, 36.5)
-            cv.fill([T(poly((a[0] - 3.4, a[1] + 1.6), (a[0] + 3.4, a[1] - 1.6), (b[0] + 3.4, b[1] - 1.6), (b[0] - 3.4, b[1] + 1.6)))], TAPE)
-            cv.fill([T(poly((b[0] - 3.4, b[1] + 1.6), (b[0] + 3.4, b[1] - 1.6), (b[0] + 3.4, b[1] - 1.6 + depth), (b[0] - 3.4, b[1] + 1.6 + depth)))], mix(TAPE, TAN_RIGHT, 0.35))
+            # Half-width across the seam, along the rhombus' other axis.
+            hx, hy = 3.4, 1.6
+            ax, ay = 20, 25.5
+            bx, by = 44, 36.5
+            seam = poly((ax - hx, ay + hy), (ax + hx, ay - hy), (bx + hx, by - hy), (bx - hx, by + hy))
+            side = poly((bx - hx, by + hy), (bx + hx, by - hy), (bx + hx, by - hy + depth), (bx - hx, by + hy + depth))
+            cv.fill([T(seam)], TAPE)
+            cv.fill([T(side)], mix(TAPE, TAN_RIGHT, 0.35))
     if label:
         # Shipping label on the left face, following its slope.
         k = 11 / 24
@@ -577,7 +581,8 @@ def check_ico(data, size):
     _expect(bi[3] == 1 and bi[4] == 24 and bi[5] == 0, "want 1 plane, 24 bpp, BI_RGB")
     _expect(bi[9] == 0, "24-bit icon must have no colour table")
     xs, ms = _stride(size * 3), _stride((size + 7) // 8)
-    _expect(nbytes == 40 + xs * size + ms * size, "image bytes %d != header+XOR+AND %d" % (nbytes, 40 + xs * size + ms * size))
+    want = 40 + xs * size + ms * size
+    _expect(nbytes == want, "image bytes %d != header+XOR+AND %d" % (nbytes, want))
     xor_at = 62
     and_at = xor_at + xs * size
     rows = [data[xor_at + y * xs: xor_at + y * xs + size * 3] for y in range(size)]

@@ -160,3 +160,69 @@ TEST(PageRules, FolderOptionAndRunEntry) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST(DataFilesRules, ColumnTexts) {
+  EXPECT_EQ(SizeColumnText(0), u"0");
+  EXPECT_EQ(SizeColumnText(std::uint64_t{5} << 32), u"21474836480");  // 4 GiB and more: true value
+  EXPECT_EQ(SizeColumnText(std::nullopt), u"size unavailable");
+  EXPECT_EQ(ModifiedColumnText({2026, 12, 6, 14, 59, 23}), u"12/06/26 14:59:23");
+  EXPECT_EQ(ModifiedColumnText({2000, 1, 2, 3, 4, 5}), u"01/02/00 03:04:05");
+}
+
+TEST(DataFilesRules, RowStateRuleGivesCheckboxesToArchivesOnly) {
+  const unsigned none = 0, unchecked = 1, checked = 2;
+  struct Case {
+    bool adding, archive;
+    unsigned from, to;
+    bool allowed;
+  } cases[] = {
+      {true, true, none, unchecked, true},     // the list's unchecked box for a new row
+      {true, true, unchecked, checked, true},  // then checked by the page
+      {true, true, checked, none, false},
+      {true, false, none, unchecked, false},  // other rows get no box at all
+      {true, false, unchecked, checked, true},
+      {false, false, none, unchecked, false},   // never gained later
+      {false, true, checked, unchecked, true},  // the user may clear and set it
+      {false, true, unchecked, checked, true},
+      {false, false, none, none, true},  // selection changes pass
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AllowRowStateChange(c.adding, c.archive, c.from, c.to), c.allowed)
+        << c.adding << c.archive << c.from << c.to;
+}
+
+TEST(DataFilesRules, RemoveRowsKeepsTheListsInStep) {
+  BuildSettings s;
+  s.dataFiles = {u"7z.dll", u"Client7z.dll", u"C:\\a", u"C:\\b", u"C:\\c", u"C:\\d"};
+  s.dataFileNames = {u"a", u"b", u"c", u"d"};
+  s.decompressFlags = {1, 1, 1, -1, 0, -1};
+  s.noOfFiles = 6;
+  RemoveRows(s, {2, 0});
+  EXPECT_EQ(s.dataFiles,
+            (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", u"C:\\b", u"C:\\d"}));
+  EXPECT_EQ(s.dataFileNames, (std::vector<std::u16string>{u"b", u"d"}));
+  EXPECT_EQ(s.noOfFiles, 4);
+  RemoveRows(s, {0, 1});
+  EXPECT_EQ(s.noOfFiles, 2);
+}
+
+TEST(PageRules, FurtherIconCheckWantsARealIconFile) {
+  std::vector<std::uint8_t> ico(22, 0);
+  ico[2] = 1;
+  ico[4] = 1;
+  EXPECT_FALSE(IsSuspectIconFile(ico));
+  EXPECT_TRUE(IsSuspectIconFile(std::nullopt));                   // missing or unreadable
+  EXPECT_TRUE(IsSuspectIconFile(std::vector<std::uint8_t>(21)));  // too short
+  auto cursor = ico;
+  cursor[2] = 2;  // a cursor file, not an icon
+  EXPECT_TRUE(IsSuspectIconFile(cursor));
+  auto empty = ico;
+  empty[4] = 0;
+  EXPECT_TRUE(IsSuspectIconFile(empty));
+}
+
+}  // namespace
+}  // namespace pf

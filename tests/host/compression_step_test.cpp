@@ -113,6 +113,39 @@ TEST_F(CompressionStepTest, OrdinaryFilesArePackedAndTheListRewritten) {
 #endif
 }
 
+TEST_F(CompressionStepTest, TracesEveryOperationInOrder) {
+  test::InstallCompressionLibraries(program_);
+  std::vector<std::u16string> resultList;
+  std::vector<std::int32_t> flags = {1, 1, 0};
+  GetDataFilesInfoAfterCompression(resultList, {u"7z.dll", u"Client7z.dll"}, flags, 2, program_);
+  std::vector<std::string> lines;
+  for (const auto& l : test::TraceLines(ws_))
+    if (l.find("AppendElementToPath") == std::string::npos) lines.push_back(l);
+  const std::string t = ToUtf8(temp_), p = ToUtf8(program_);
+  const std::string client = t + "\\ZPK\\temp\\Client7z.dll";
+  const std::vector<std::string> expected = {
+      "Entered GetDataFilesInfoAfterCompression:-",
+      "Entered CompressFiles:-",
+      "envTempPath:- " + t + "\t",
+      "Entered CheckIfCompressNameExist:- ",
+      "Entered DlldDirectory:",
+      "Create7zipDllsDirectory:- CreateDirectory-zpkPath-" + t + "\\ZPK",
+      "Create7zipDllsDirectory:- CreateDirectory-zpkTempPath-" + t + "\\ZPK\\temp",
+      "Create7zipDllsDirectory:- CopyFile:-File1-client7zDll-" + p +
+          "\\Client7z.dll,File2-client7zTempPath-" + client,
+      "Create7zipDllsDirectory:- CopyFile:-File1-sevenZipDll-" + p +
+          "\\7z.dll,File2-sevenZipTempPath-" + t + "\\ZPK\\temp\\7z.dll",
+      "Exited DllDirectory:-",
+      "CompressFiles:- compressInputData's: client7zTempPath- " + client + ",compressedFilePath-" +
+          t + "\\ZpkCompressedFiles.7z",
+      "CompressFiles:- client7zTempPath: " + client,
+      "CompressFiles:- getCompressResult: 0",
+      "Exited CompressFiles",
+      "Exited GetDataFilesInfoAfterCompression",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
 TEST_F(CompressionStepTest, OnlyTheExactlyNamedStaleArchiveIsDeleted) {
   // No client: whatever is gone was deleted by the step itself.
   test::MessageRecorder recorder;

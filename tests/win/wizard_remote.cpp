@@ -6,6 +6,7 @@
 //   wizard_remote page N        show page N (as the pages' buttons do)
 //   wizard_remote about N       click page N's "Aboutme" link; the about box
 //   wizard_remote close-about   press OK in the about box
+//   wizard_remote finish N      press page N's Finish (the build starts)
 //   wizard_remote close         close the sheet (the program ends)
 #include <windows.h>
 
@@ -88,6 +89,16 @@ int wmain(int argc, wchar_t** argv) {
     HWND about = WaitFor([] { return FindTopLevel(kAboutCaption); });
     if (!about) return Fail("the about box never opened");
     return PrintGeometry(about);
+  }
+  if (command == L"finish") {
+    const int finishButtons[] = {IDB_HOME_FINISH, IDB_ICON_FINISH, IDB_PASSWORD_FINISH,
+                                 IDB_RUN_FINISH};
+    if (index < 0 || index > 3) return Fail("no such page");
+    SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    HWND button = GetDlgItem(ActivePage(sheet), finishButtons[index]);
+    if (!button) return Fail("no Finish button");
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
   }
   if (command == L"close-about") {
     HWND about = WaitFor([] { return FindTopLevel(kAboutCaption); });

@@ -2,6 +2,7 @@
 // format handler it creates.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "client7z/seven_zip.h"
 #include "platform/win32/unique_handle.h"
@@ -15,10 +16,17 @@ class Codec {
   bool loaded() const { return createObject_ != nullptr; }
   // A new 7z handler object with the interface `iid`, or a failure result.
   HRESULT CreateHandler(REFIID iid, void** object) const;
+  // A handler of the given format.
+  HRESULT CreateHandler(const GUID& format, REFIID iid, void** object) const;
+  // The formats worth trying to open `archivePath` with, most likely
+  // first: those that claim its extension, then 7z, then every other.
+  std::vector<GUID> FormatsFor(const std::wstring& archivePath) const;
 
  private:
   pf::win::unique_hmodule module_;
   Func_CreateObject createObject_ = nullptr;
+  Func_GetNumberOfFormats numberOfFormats_ = nullptr;
+  Func_GetHandlerProperty2 handlerProperty_ = nullptr;
 };
 
 // Owns one reference to a 7-Zip interface.

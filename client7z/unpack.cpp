@@ -160,12 +160,23 @@ int UnpackArchive(const Codec& codec, const std::wstring& archivePath,
   OpenCallback openCallback;
   ExtractCallback callback(target);
   ComRef<IInArchive> archive;
-  if (codec.CreateHandler(IID_IInArchive, archive.put()) != S_OK || !archive)
-    return kClient7zCodecRefused;
+  // An archive the user ticked may be of any format 7z.dll reads; the
+  // extension only says which to try first.
   const UInt64 startAtZero = 0;
-  HRESULT hr = archive->Open(&in, &startAtZero, &openCallback);
+  HRESULT hr = S_FALSE;
+  bool created = false;
+  for (const GUID& format : codec.FormatsFor(archivePath)) {
+    if (codec.CreateHandler(format, IID_IInArchive, archive.put()) != S_OK || !archive) continue;
+    created = true;
+    if (in.Seek(0, STREAM_SEEK_SET, nullptr) != S_OK) return kClient7zArchiveOpenFailed;
+    hr = archive->Open(&in, &startAtZero, &openCallback);
+    if (hr == S_OK || hr == E_OUTOFMEMORY) break;
+    archive->Close();
+    archive.reset();
+  }
+  if (!created) return kClient7zCodecRefused;
   if (hr == E_OUTOFMEMORY) return kClient7zInternalError;
-  if (hr != S_OK) return kClient7zNotAnArchive;
+  if (hr != S_OK || !archive) return kClient7zNotAnArchive;
 
   callback.Attach(archive.get());
   hr = archive->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);

@@ -18,10 +18,10 @@
 namespace fs = std::filesystem;
 
 namespace pf::test {
-namespace {
+namespace {}  // namespace
 
 // The core's paths use backslashes; the native file system may not.
-fs::path Native(const std::u16string& path) {
+fs::path NativePath(const std::u16string& path) {
 #ifdef _WIN32
   return fs::path(path);
 #else
@@ -31,6 +31,11 @@ fs::path Native(const std::u16string& path) {
   }
   return fs::path(p);
 #endif
+}
+
+namespace {
+fs::path Native(const std::u16string& path) {
+  return NativePath(path);
 }
 
 std::u16string Core(const fs::path& p) {

@@ -2,6 +2,7 @@
 // "appdata" pointing into it. Paths are in the core's form (backslashes).
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class Workspace {
   std::u16string previousDir_;
   std::vector<std::pair<std::u16string, std::u16string>> savedEnv_;
 };
+
+// A core path (backslashes) as the native file system spells it.
+std::filesystem::path NativePath(const std::u16string& path);
 
 std::string ReadAll(const std::u16string& path);
 bool FileExists(const std::u16string& path);

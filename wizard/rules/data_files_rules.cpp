@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 #include "engine/path_helpers.h"
 #include "platform/os.h"
@@ -125,6 +126,47 @@ PageDecision ValidateForFinish(const DestinationState& s) {
   if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
   if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath."));
   return {PageDecision::Action::kProceed, std::nullopt};
+}
+
+}  // namespace pf
+
+namespace pf {
+
+std::u16string SizeColumnText(std::optional<std::uint64_t> size) {
+  if (!size) return u"size unavailable";
+  std::string digits = std::to_string(*size);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string ModifiedColumnText(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", t.month, t.day, t.year % 100,
+                t.hour, t.minute, t.second);
+  std::string s(text);
+  return std::u16string(s.begin(), s.end());
+}
+
+bool AllowRowStateChange(bool adding, bool archive, unsigned oldStateImage,
+                         unsigned newStateImage) {
+  if (adding) return archive ? newStateImage != 0 : oldStateImage != 0 && newStateImage != 0;
+  // Rows without a checkbox never gain one.
+  return !(oldStateImage == 0 && newStateImage == 1);
+}
+
+void RemoveRows(BuildSettings& settings, std::vector<int> selectedRows) {
+  std::sort(selectedRows.begin(), selectedRows.end());
+  selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
+  for (auto it = selectedRows.rbegin(); it != selectedRows.rend(); ++it) {
+    auto r = static_cast<std::size_t>(*it);
+    if (*it < 0 || r >= settings.dataFileNames.size() || r + 2 >= settings.dataFiles.size())
+      continue;
+    settings.dataFiles.erase(settings.dataFiles.begin() + static_cast<std::ptrdiff_t>(r + 2));
+    settings.dataFileNames.erase(settings.dataFileNames.begin() + static_cast<std::ptrdiff_t>(r));
+    if (r + 2 < settings.decompressFlags.size())
+      settings.decompressFlags.erase(settings.decompressFlags.begin() +
+                                     static_cast<std::ptrdiff_t>(r + 2));
+    --settings.noOfFiles;
+  }
 }
 
 }  // namespace pf

@@ -63,3 +63,29 @@ PageDecision ValidateForNext(const DestinationState& state);
 PageDecision ValidateForFinish(const DestinationState& state);
 
 }  // namespace pf
+
+namespace pf {
+
+// The Size column: the size in bytes as an unsigned decimal, or a clear
+// text when the file's status cannot be read.
+std::u16string SizeColumnText(std::optional<std::uint64_t> size);
+
+// The Modified column in the runtime's "%c" form of the default locale:
+// month/day/two-digit-year hours:minutes:seconds, local time.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;  // month 1-12
+};
+std::u16string ModifiedColumnText(const LocalTime& t);
+inline constexpr std::u16string_view kTimeUnavailable = u"time unavailable";
+
+// The list's item-changing rule: whether a row's state may change from
+// `oldState` to `newState` (state image bits of the list view: 0 none,
+// 1 unchecked, 2 checked, in bits 12-15). `adding` is true while the row
+// is being inserted, `archive` whether its extension is an archive type.
+bool AllowRowStateChange(bool adding, bool archive, unsigned oldStateImage, unsigned newStateImage);
+
+// Removes the selected rows (indices into the list, any order) from the
+// settings' lists, keeping row r at dataFiles[r + 2] and dataFileNames[r].
+void RemoveRows(BuildSettings& settings, std::vector<int> selectedRows);
+
+}  // namespace pf

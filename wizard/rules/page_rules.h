@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "wizard/rules/message_icon.h"
 
@@ -42,5 +43,15 @@ struct RunDecision {
 };
 RunDecision ChooseRunEntry(bool runChecked, bool fileNameSelected, std::u16string_view fileName,
                            std::u16string_view command);
+
+}  // namespace pf
+
+namespace pf {
+
+// The icon page's further file check, answered from the first bytes of the
+// file (nothing when it cannot be read): a path that names no readable icon
+// file (an ICONDIR of type 1 with at least one image, at least 22 bytes)
+// would silently give the package the wrong icon, so it is "Invalid File".
+bool IsSuspectIconFile(const std::optional<std::vector<std::uint8_t>>& firstBytes);
 
 }  // namespace pf

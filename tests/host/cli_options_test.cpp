@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "platform/text.h"
+#include "tests/support/test_workspace.h"
+
+namespace pf {
+namespace {
+
+class CliOptions : public ::testing::Test {
+ protected:
+  CliRequest Parse(std::vector<std::u16string> args) { return ParseCliArguments(args, u"PROG"); }
+  test::Workspace ws_;
+  std::u16string out_ = ws_.Folder(u"out");
+  std::u16string txt_ = ws_.File(u"notes.txt", "n");
+  std::u16string zip_ = ws_.File(u"data.zip", "z");
+};
+
+TEST_F(CliOptions, BuildsSettingsAsTheWizardWould) {
+  auto r = Parse({u"-o", out_, u"--name=setup", txt_, u"--keep-packed", zip_, u"--password", u"abc",
+                  u"--extract-to", u"ask", u"--message", u"Hi", u"--title", u"T", u"--run",
+                  u"notes.txt"});
+  ASSERT_TRUE(r.error.empty()) << ToUtf8(r.error);
+  const auto& s = r.settings;
+  EXPECT_EQ(s.programFolder, u"PROG");
+  EXPECT_EQ(s.noOfFiles, 4);
+  EXPECT_EQ(s.dataFiles, (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", txt_, zip_}));
+  EXPECT_EQ(s.decompressFlags, (std::vector<std::int32_t>{1, 1, -1, 0}));
+  EXPECT_EQ(s.password, u"fdb");
+  EXPECT_EQ(s.extractFolderOption, 2);
+  EXPECT_EQ(s.aboutMessage, u"Hi");
+  EXPECT_EQ(s.driverFilePath, u"notes.txt");
+  EXPECT_EQ(s.outputFilepath, out_);
+  EXPECT_EQ(s.outputFileName, u"setup");
+}
+
+TEST_F(CliOptions, AnArchiveIsUnpackedUnlessKept) {
+  auto r = Parse({u"-o", out_, u"-n", u"x", zip_});
+  ASSERT_TRUE(r.error.empty());
+  EXPECT_EQ(r.settings.decompressFlags, (std::vector<std::int32_t>{1, 1, 1}));
+}
+
+TEST_F(CliOptions, RefusesWhatThePagesRefuseWithTheirTexts) {
+  std::u16string lnk = ws_.File(u"a.lnk", "l");
+  struct Case {
+    std::vector<std::u16string> args;
+    std::u16string error;
+  } cases[] = {
+      {{u"-o", out_, u"-n", u"x"}, u"Add files for extraction."},
+      {{u"-n", u"x", txt_}, u"Select a folder path for your output file."},
+      {{u"-o", out_, txt_}, u"Please give a name for your output file."},
+      {{u"-o", ws_.Path(u"nowhere"), u"-n", u"x", txt_}, u"Invalid filepath."},
+      {{u"-o", out_, u"-n", u"x", lnk}, u"Shortcut files cannot be added."},
+      {{u"-o", out_, u"-n", u"x", u"--icon", u"app", txt_}, u"Invalid File"},
+      {{u"-o", out_, u"-n", u"x", u"--message", std::u16string(301, u'm'), txt_},
+       u"Display message exceeds 300 characters,please type below 300 characters"},
+      {{u"-o", out_, u"-n", u"x", u"--title", std::u16string(31, u't'), txt_},
+       u"Title message exceeds 30 characters,please type below 30 characters"},
+      {{u"-o", out_, u"-n", u"x", u"--password", u"", txt_},
+       u"Please enter a valid password or uncheck if you dont want a password."},
+      {{u"-o", out_, u"-n", u"x", u"--password", u"123456789", txt_},
+       u"The password can be at most 8 characters."},
+      {{u"-o", out_, u"-n", u"x", u"--run", u"", txt_}, u"Details Missing"},
+      {{u"-o", out_, u"-n", u"x", u"--keep-packed", txt_},
+       u"--keep-packed takes an archive (7z, tar, zip, ...): " + txt_},
+      {{u"-o", out_, u"-n", u"x", u"--extract-to", u"moon", txt_},
+       u"--extract-to takes default, temp or ask"},
+      {{u"--bogus"}, u"unknown option --bogus"},
+      {{u"-o"}, u"-o needs a value"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ToUtf8(Parse(c.args).error), ToUtf8(c.error));
+}
+
+TEST_F(CliOptions, AnExistingPackageIsReplacedWithANote) {
+  ws_.File(u"out\\setup.exe", "old");
+  auto r = Parse({u"-o", out_, u"-n", u"SETUP", txt_});
+  EXPECT_TRUE(r.error.empty());
+  ASSERT_EQ(r.notes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace pf

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "tests/support/test_workspace.h"
+#include "wizard/rules/data_files_rules.h"
+#include "wizard/rules/page_rules.h"
+
+namespace pf {
+namespace {
+
+using Action = PageDecision::Action;
+
+TEST(DataFilesRules, ExtensionsAndArchiveTypesAreCaseSensitive) {
+  EXPECT_EQ(ExtensionOf(u"a.tar.gz"), u"gz");
+  EXPECT_EQ(ExtensionOf(u"README"), u"README");
+  EXPECT_EQ(ExtensionOf(u"trailing."), u"");
+  EXPECT_TRUE(IsArchiveExtension(u"zip"));
+  EXPECT_TRUE(IsArchiveExtension(u"compound"));
+  EXPECT_FALSE(IsArchiveExtension(u"ZIP"));
+  EXPECT_FALSE(IsArchiveExtension(u"README"));
+  EXPECT_TRUE(IsShortcutExtension(u"lnk"));
+  EXPECT_FALSE(IsShortcutExtension(u"LNK"));
+}
+
+TEST(DataFilesRules, CollectMapsRowsToFlags) {
+  BuildSettings s;
+  s.dataFiles = {u"", u"", u"a.zip", u"b.txt", u"c.ZIP"};
+  Collect(s, {RowCheck::kChecked, RowCheck::kNone, RowCheck::kNone});
+  EXPECT_EQ(s.dataFiles[0], u"7z.dll");
+  EXPECT_EQ(s.dataFiles[1], u"Client7z.dll");
+  EXPECT_EQ(s.decompressFlags, (std::vector<std::int32_t>{1, 1, 1, -1, -1}));
+  Collect(s, {RowCheck::kUnchecked});
+  EXPECT_EQ(s.decompressFlags[2], 0);
+  BuildSettings none;
+  none.decompressFlags = {7, 7};
+  Collect(none, {});
+  EXPECT_EQ(none.decompressFlags, (std::vector<std::int32_t>{7, 7}));  // untouched
+}
+
+TEST(DataFilesRules, RefusesShortcutsTheLimitAndNameClashes) {
+  EXPECT_EQ(CheckFileToAdd({}, u"C:\\x\\b.lnk")->text, u"Shortcut files cannot be added.");
+  std::vector<std::u16string> full(254, u"C:\\f");
+  for (std::size_t i = 0; i < full.size(); ++i) full[i] += FromUtf8(std::to_string(i));
+  EXPECT_TRUE(CheckFileToAdd(full, u"C:\\one.more"));
+  full.pop_back();
+  EXPECT_FALSE(CheckFileToAdd(full, u"C:\\one.more"));
+  std::vector<std::u16string> list{u"C:\\a\\report.txt"};
+  EXPECT_FALSE(CheckFileToAdd(list, u"C:\\a\\report.txt"));  // the same file twice is allowed
+  auto clash = CheckFileToAdd(list, u"D:\\b\\REPORT.TXT");
+  ASSERT_TRUE(clash);
+  EXPECT_NE(clash->text.find(u"D:\\b\\REPORT.TXT"), std::u16string::npos);
+  EXPECT_NE(clash->text.find(u"C:\\a\\report.txt"), std::u16string::npos);
+}
+
+TEST(DataFilesRules, NameTakenAppendsExeAndIgnoresCase) {
+  std::vector<std::u16string> names{u"out.exe"};
+  EXPECT_TRUE(NameTaken(names, u"OUT"));
+  EXPECT_FALSE(NameTaken(names, u"out.exe"));  // looks for OUT.EXE.EXE
+  EXPECT_FALSE(NameTaken({}, u"out"));
+}
+
+TEST(DataFilesRules, DestinationFolderMustExistExactlyAsTyped) {
+  test::Workspace ws;
+  ws.File(u"out\\out.exe", "x");
+  auto s = CheckDestination(1, ws.Path(u"out"), u"OUT");
+  EXPECT_TRUE(s.folderFound);
+  EXPECT_FALSE(s.nameFree);
+  EXPECT_FALSE(CheckDestination(1, ws.Path(u"out\\"), u"x").folderFound);  // like "C:\"
+  EXPECT_FALSE(CheckDestination(1, ws.Path(u"nowhere"), u"x").folderFound);
+}
+
+// Next and Finish differ in order, texts and icons; both tables matter.
+TEST(DataFilesRules, NextAndFinishDecideInTheirOwnOrder) {
+  auto state = [](int files, std::u16string path, std::u16string name, bool found, bool free) {
+    return DestinationState{files, std::move(path), std::move(name), found, free};
+  };
+  auto say = [](std::u16string t, MessageIcon i = MessageIcon::kExclamation) {
+    return PageDecision{Action::kStay, UserMessage{std::move(t), i}};
+  };
+  PageDecision proceed{Action::kProceed, std::nullopt};
+  PageDecision ask{Action::kAskOverwrite, std::nullopt};
+  struct Case {
+    DestinationState s;
+    PageDecision next, finish;
+  } cases[] = {
+      {state(0, u"C:\\o", u"n", true, true), say(u"Add files for extraction."),
+       say(u"Add files for extraction.", MessageIcon::kNone)},
+      {state(1, u"", u"", false, true), say(u"Select a folder path for your output file."),
+       say(u"Select a folder path for your output file.")},
+      {state(1, u"C:\\o", u"", true, true), say(u"Please give a name for your output file."),
+       say(u"Please give a name for your output file.")},
+      {state(1, u"C:\\o", u"n", false, true), say(u"Invalid filepath"), say(u"Invalid filepath.")},
+      {state(1, u"C:\\o", u"n", true, true), proceed, proceed},
+      {state(1, u"C:\\o", u"n", true, false), ask, ask},
+      // Finish asks about the name before the folder test; Next does not.
+      {state(1, u"C:\\o", u"n", false, false), say(u"Invalid filepath"), ask},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ValidateForNext(c.s), c.next) << ToUtf8(c.s.outputFilepath);
+    EXPECT_EQ(ValidateForFinish(c.s), c.finish) << ToUtf8(c.s.outputFilepath);
+  }
+}
+
+TEST(PageRules, IconPathNeedsABackslashBeforeTheLastDot) {
+  struct Case {
+    std::u16string path;
+    bool ok;
+  } cases[] = {{u"", true},
+               {u"app.ico", false},
+               {u"C:\\icons\\app", false},
+               {u"C:\\my.icons\\app", true},
+               {u"C:\\icons\\app.ico", true}};
+  for (const auto& c : cases) EXPECT_EQ(IsAcceptableIconPath(c.path), c.ok) << ToUtf8(c.path);
+}
+
+TEST(PageRules, IconPageReportsOnlyTheFirstFailure) {
+  std::u16string m300(300, u'm'), t30(30, u't');
+  EXPECT_FALSE(ValidateIconPage(u"", m300, t30, false));
+  EXPECT_EQ(ValidateIconPage(u"", m300 + u"m", t30 + u"t", false)->text,
+            u"Display message exceeds 300 characters,please type below 300 characters");
+  EXPECT_EQ(ValidateIconPage(u"", m300, t30 + u"t", false)->text,
+            u"Title message exceeds 30 characters,please type below 30 characters");
+  EXPECT_EQ(ValidateIconPage(u"app.ico", m300 + u"m", u"", false)->text, u"Invalid File");
+  EXPECT_EQ(ValidateIconPage(u"C:\\a.ico", u"", u"", true)->icon, MessageIcon::kInformation);
+}
+
+TEST(PageRules, PasswordEncodingAndChecks) {
+  EXPECT_EQ(EncodePassword(u"abc"), u"fdb");
+  EXPECT_EQ(EncodePassword(u"\uffff\uffff"), std::u16string(u"\u0001\u0000", 2));  // wraps
+  EXPECT_EQ(EncodePassword(u"12345678").size(), 8u);
+  struct Case {
+    bool protect;
+    std::u16string p, c, message, stored;
+  } cases[] = {
+      {false, u"typed", u"left", u"", u""},
+      {true, u"", u"", u"Please enter a valid password or uncheck if you dont want a password.",
+       u""},
+      {true, u"", u"x", u"Please enter a valid password or uncheck if you dont want a password.",
+       u""},
+      {true, u"abc", u"", u"Confirm password.", u""},
+      {true, u"abc", u"ABC", u"Password does not match.", u""},
+      {true, u"abc", u"abc", u"", u"fdb"},
+  };
+  for (const auto& c : cases) {
+    auto d = ValidatePassword(c.protect, c.p, c.c);
+    EXPECT_EQ(d.message ? d.message->text : u"", c.message);
+    EXPECT_EQ(d.password, c.stored);
+  }
+}
+
+TEST(PageRules, FolderOptionAndRunEntry) {
+  EXPECT_EQ(FolderOptionOf(false, false), 0);
+  EXPECT_EQ(FolderOptionOf(true, true), 1);
+  EXPECT_EQ(FolderOptionOf(false, true), 2);
+  EXPECT_EQ(ChooseRunEntry(false, true, u"a.exe", u"cmd").driverFilePath, u"");
+  EXPECT_EQ(ChooseRunEntry(true, true, u"a.exe", u"cmd").driverFilePath, u"a.exe");
+  EXPECT_EQ(ChooseRunEntry(true, false, u"a.exe", u"cmd").driverFilePath, u"cmd");
+  EXPECT_EQ(ChooseRunEntry(true, true, u"", u"cmd").message->text, u"Details Missing");
+}
+
+}  // namespace
+}  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST(DataFilesRules, ColumnTexts) {
+  EXPECT_EQ(SizeColumnText(0), u"0");
+  EXPECT_EQ(SizeColumnText(std::uint64_t{5} << 32), u"21474836480");  // 4 GiB and more: true value
+  EXPECT_EQ(SizeColumnText(std::nullopt), u"size unavailable");
+  EXPECT_EQ(ModifiedColumnText({2026, 12, 6, 14, 59, 23}), u"12/06/26 14:59:23");
+  EXPECT_EQ(ModifiedColumnText({2000, 1, 2, 3, 4, 5}), u"01/02/00 03:04:05");
+}
+
+TEST(DataFilesRules, RowStateRuleGivesCheckboxesToArchivesOnly) {
+  const unsigned none = 0, unchecked = 1, checked = 2;
+  struct Case {
+    bool adding, archive;
+    unsigned from, to;
+    bool allowed;
+  } cases[] = {
+      {true, true, none, unchecked, true},     // the list's unchecked box for a new row
+      {true, true, unchecked, checked, true},  // then checked by the page
+      {true, true, checked, none, false},
+      {true, false, none, unchecked, false},  // other rows get no box at all
+      {true, false, unchecked, checked, true},
+      {false, false, none, unchecked, false},   // never gained later
+      {false, true, checked, unchecked, true},  // the user may clear and set it
+      {false, true, unchecked, checked, true},
+      {false, false, none, none, true},  // selection changes pass
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AllowRowStateChange(c.adding, c.archive, c.from, c.to), c.allowed)
+        << c.adding << c.archive << c.from << c.to;
+}
+
+TEST(DataFilesRules, RemoveRowsKeepsTheListsInStep) {
+  BuildSettings s;
+  s.dataFiles = {u"7z.dll", u"Client7z.dll", u"C:\\a", u"C:\\b", u"C:\\c", u"C:\\d"};
+  s.dataFileNames = {u"a", u"b", u"c", u"d"};
+  s.decompressFlags = {1, 1, 1, -1, 0, -1};
+  s.noOfFiles = 6;
+  RemoveRows(s, {2, 0});
+  EXPECT_EQ(s.dataFiles,
+            (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", u"C:\\b", u"C:\\d"}));
+  EXPECT_EQ(s.dataFileNames, (std::vector<std::u16string>{u"b", u"d"}));
+  EXPECT_EQ(s.noOfFiles, 4);
+  RemoveRows(s, {0, 1});
+  EXPECT_EQ(s.noOfFiles, 2);
+}
+
+TEST(PageRules, FurtherIconCheckWantsARealIconFile) {
+  std::vector<std::uint8_t> ico(22, 0);
+  ico[2] = 1;
+  ico[4] = 1;
+  EXPECT_FALSE(IsSuspectIconFile(ico));
+  EXPECT_TRUE(IsSuspectIconFile(std::nullopt));                   // missing or unreadable
+  EXPECT_TRUE(IsSuspectIconFile(std::vector<std::uint8_t>(21)));  // too short
+  auto cursor = ico;
+  cursor[2] = 2;  // a cursor file, not an icon
+  EXPECT_TRUE(IsSuspectIconFile(cursor));
+  auto empty = ico;
+  empty[4] = 0;
+  EXPECT_TRUE(IsSuspectIconFile(empty));
+}
+
+}  // namespace
+}  // namespace pf

@@ -124,7 +124,8 @@ void IconImplementer::ReadFileIntoBuffer() {
     Write(u"Icon Error: Invalid File Handle during File open");
     throw BuildFailure{};
   }
-  auto got = file->Read(lpBuffer_.data(), lpBuffer_.size());
+  auto got = lpBuffer_.empty() ? std::optional<std::size_t>(0)
+                               : file->Read(lpBuffer_.data(), lpBuffer_.size());
   if (!got || *got != lpBuffer_.size()) {
     Write(u"Icon Error: Reading Icon  file Failed");
     throw BuildFailure{};

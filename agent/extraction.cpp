@@ -192,9 +192,6 @@ bool RemoveTree(const std::wstring& folder) {
 ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel) {
   const auto& entries = layout.header.entries;
-  // Validated by the caller; checked again here because everything below
-  // trusts the names.
-  if (auto problem = CheckPackageEntries(layout.header)) return Failure(kExitDamaged, W(*problem));
 
   bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!MakeFolders(target))

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "engine/header_writer.h"
 #include "engine/merger.h"
@@ -31,16 +30,15 @@ std::wstring TextOf(HWND w) {
   return t;
 }
 
+BOOL CALLBACK AppendText(HWND child, LPARAM out) {
+  *reinterpret_cast<std::wstring*>(out) += TextOf(child) + L"\n";
+  return TRUE;
+}
+
 // All the text a dialog shows: its children's texts, joined.
 std::wstring DialogText(HWND dialog) {
   std::wstring all;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM out) {
-        *reinterpret_cast<std::wstring*>(out) += TextOf(child) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
+  EnumChildWindows(dialog, AppendText, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 
@@ -49,24 +47,24 @@ struct Found {
   HWND window = nullptr;
 };
 
+BOOL CALLBACK FindDialogOf(HWND w, LPARAM p) {
+  auto* f = reinterpret_cast<Found*>(p);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  if (owner == f->pid && IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0) {
+    f->window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The first visible dialog-class window of process `pid`, waited for.
 HWND WaitForDialog(DWORD pid, HANDLE process) {
   for (int i = 0; i < 400; ++i) {
     Found f{pid};
-    EnumWindows(
-        [](HWND w, LPARAM p) {
-          auto* f = reinterpret_cast<Found*>(p);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(w, &owner);
-          wchar_t cls[64] = {};
-          GetClassNameW(w, cls, 64);
-          if (owner == f->pid && IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0) {
-            f->window = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&f));
     if (f.window) return f.window;
     if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
   }

@@ -26,6 +26,7 @@ class PackageBench {
     agent_ = "MZ agent stand-in " + std::string(3000, 'A');
     ws_.File(u"prog\\SelfExtractor.exe", agent_);
     test::InstallCompressionLibraries(prog_);
+    ws_.File(u"prog\\ZPK_ICON.ico", std::string(22, '\0') + "default icon image");
     out_ = ws_.Folder(u"out");
   }
 

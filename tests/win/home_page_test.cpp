@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tests/support/test_workspace.h"
+#include "tests/win/page_driver.h"
 #include "tests/win/wizard_harness.h"
 #include "wizard/data_files_list.h"
 
@@ -24,14 +25,16 @@ class HomePage : public ::testing::Test {
  protected:
   Workspace ws;
   UiRecorder ui;
+  ChooserAndBuildRecorder dialogs;
   WizardUnderTest wizard;
+  std::size_t boxesSeen_ = 0;
 
   DataFilesList list() const { return DataFilesList(wizard.Item(IDL_DATA_FILES)); }
   HWND page() const { return wizard.page(0); }
 
   // Add, with the open-file dialog returning `paths` in that order.
   void Add(std::vector<std::u16string> paths) {
-    ui.fileSelections.push_back(std::move(paths));
+    dialogs.fileSelections.push_back(std::move(paths));
     wizard.Click(IDB_ADD);
   }
   std::u16string File(const std::u16string& name, const std::string& bytes = "data") const {
@@ -58,11 +61,12 @@ class HomePage : public ::testing::Test {
   // The boxes shown since the last call, as text and type.
   std::vector<std::pair<std::u16string, UINT>> TakeBoxes() {
     std::vector<std::pair<std::u16string, UINT>> shown;
-    for (const auto& b : ui.boxes) {
-      EXPECT_EQ(b.caption, u"Kelo Self Extractor");
-      shown.emplace_back(b.text, b.type);
+    std::vector<RecordedBox> all = ui.boxes();
+    for (std::size_t i = boxesSeen_; i < all.size(); ++i) {
+      EXPECT_EQ(all[i].caption, u"Kelo Self Extractor");
+      shown.emplace_back(all[i].text, all[i].type);
     }
-    ui.boxes.clear();
+    boxesSeen_ = all.size();
     return shown;
   }
   using Boxes = std::vector<std::pair<std::u16string, UINT>>;
@@ -112,11 +116,11 @@ TEST_F(HomePage, StartsWithItsColumnsStylesAndIcons) {
 
 TEST_F(HomePage, OnlyArchivesGetACheckboxAndNextStoresTheFlags) {
   Add({File(u"a.zip"), File(u"b.txt", "12345"), File(u"c.ZIP"), File(u"README")});
-  ASSERT_EQ(ui.fileOpenCalls.size(), 1u);
-  EXPECT_TRUE(ui.fileOpenCalls[0].multiSelect);
-  EXPECT_TRUE(ui.fileOpenCalls[0].keepShortcuts);
-  EXPECT_TRUE(ui.fileOpenCalls[0].filterName.empty());
-  EXPECT_EQ(ui.fileOpenCalls[0].bufferChars, 66817u);
+  ASSERT_EQ(dialogs.fileOpenCalls.size(), 1u);
+  EXPECT_TRUE(dialogs.fileOpenCalls[0].multiSelect);
+  EXPECT_TRUE(dialogs.fileOpenCalls[0].keepShortcuts);
+  EXPECT_TRUE(dialogs.fileOpenCalls[0].filterName.empty());
+  EXPECT_EQ(dialogs.fileOpenCalls[0].bufferChars, 66817u);
 
   EXPECT_EQ(Names(), (std::vector<std::u16string>{u"a.zip", u"b.txt", u"c.ZIP", u"README"}));
   EXPECT_EQ(list().Checks(), (std::vector<RowCheck>{RowCheck::kChecked, RowCheck::kNone,
@@ -285,8 +289,8 @@ TEST_F(HomePage, NextAndFinishMessages) {
     EXPECT_EQ(wizard.activeIndex(), 0);
     wizard.Click(IDB_HOME_FINISH);
     EXPECT_EQ(TakeBoxes(), c.finish);
-    EXPECT_TRUE(ui.builds.empty());
-    EXPECT_TRUE(ui.exitCodes.empty());
+    EXPECT_TRUE(dialogs.builds.empty());
+    EXPECT_TRUE(ui.exits().empty());
   }
 }
 
@@ -327,8 +331,8 @@ TEST_F(HomePage, FinishStartsTheBuildWithTheCollectedLists) {
   Add({File(u"a.zip"), File(u"b.txt")});
   SetDestination(out, u"setup");
   wizard.Click(IDB_HOME_FINISH);
-  ASSERT_EQ(ui.builds.size(), 1u);
-  const BuildCall& b = ui.builds[0];
+  ASSERT_EQ(dialogs.builds.size(), 1u);
+  const BuildCall& b = dialogs.builds[0];
   EXPECT_EQ(b.noOfFiles, 4);
   EXPECT_EQ(b.dataFiles, (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", File(u"a.zip"),
                                                       File(u"b.txt")}));
@@ -339,7 +343,7 @@ TEST_F(HomePage, FinishStartsTheBuildWithTheCollectedLists) {
   EXPECT_EQ(
       TakeBoxes(),
       (Boxes{{u"Self Extracting file has been successfully created", MB_OK | MB_ICONINFORMATION}}));
-  EXPECT_EQ(ui.exitCodes, std::vector<UINT>{0});
+  EXPECT_EQ(ui.exits(), std::vector<UINT>{0});
 }
 
 // On Finish the overwrite question comes before the folder test: a folder
@@ -355,23 +359,23 @@ TEST_F(HomePage, FinishAsksAboutATakenNameBeforeTheFolderTest) {
   ui.answers = {IDNO};
   wizard.Click(IDB_HOME_FINISH);
   EXPECT_EQ(TakeBoxes(), (Boxes{{std::u16string(kOverwrite), MB_YESNO | MB_ICONEXCLAMATION}}));
-  EXPECT_TRUE(ui.builds.empty());
+  EXPECT_TRUE(dialogs.builds.empty());
   EXPECT_EQ(GetFocus(), wizard.Item(IDE_FILE_NAME));
 
   SetDestination(out, u"out");
   ui.answers = {IDYES};
   wizard.Click(IDB_HOME_FINISH);
-  EXPECT_EQ(ui.builds.size(), 1u);
+  EXPECT_EQ(dialogs.builds.size(), 1u);
   EXPECT_EQ(TakeBoxes().size(), 2u);  // the question, then the result
 }
 
 TEST_F(HomePage, BrowsePutsTheChosenFolderIntoTheEdit) {
-  ui.chosenFolder = u"C:\\chosen";
+  dialogs.chosenFolder = u"C:\\chosen";
   wizard.Click(IDB_BROWSE_FOLDER);
-  EXPECT_EQ(ui.folderTitles,
+  EXPECT_EQ(dialogs.folderTitles,
             std::vector<std::u16string>{u"Please choose a folder for your output File"});
   EXPECT_EQ(wizard.Text(IDE_DESTINATION_PATH), u"C:\\chosen");
-  ui.chosenFolder.reset();
+  dialogs.chosenFolder.reset();
   wizard.Click(IDB_BROWSE_FOLDER);
   EXPECT_EQ(wizard.Text(IDE_DESTINATION_PATH), u"C:\\chosen");
 }

@@ -1,69 +1,73 @@
 #include "tests/win/wizard_harness.h"
 
-#include <prsht.h>
-
-#include <stdexcept>
+#include <commctrl.h>
 
 #include "platform/text.h"
-#include "wizard/framework/data_exchange.h"
+#include "wizard/control_libraries.h"
 
 namespace pf::test {
 
 UiRecorder::UiRecorder() {
-  messageBox_ = ui::SetMessageBoxHook(
+  oldBox_ = ui::SetMessageBoxHook(
       [this](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
-        boxes.push_back({text, caption, type});
+        std::lock_guard lock(mutex_);
+        boxes_.push_back({text, caption, type});
+        events_.push_back("box:" + ToUtf8(text));
+        changed_.notify_all();
+        int answer = IDOK;
         if (!answers.empty()) {
-          int answer = answers.front();
+          answer = answers.front();
           answers.pop_front();
-          return answer;
         }
-        return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+        return answer;
       });
-  exit_ = ui::SetExitProcessHook([this](UINT code) { exitCodes.push_back(code); });
-  shell_ = ui::SetOpenShellHook([this](const std::u16string& file) -> INT_PTR {
-    shellOpened.push_back(file);
-    return 42;
+  oldExit_ = ui::SetExitProcessHook([this](UINT code) {
+    std::lock_guard lock(mutex_);
+    exits_.push_back(code);
+    events_.push_back("exit:" + std::to_string(code));
+    changed_.notify_all();
   });
-  fileOpen_ = ui::SetFileOpenHook([this](HWND, const ui::FileOpenOptions& options) {
-    fileOpenCalls.push_back(options);
-    std::vector<std::u16string> chosen;
-    if (!fileSelections.empty()) {
-      chosen = fileSelections.front();
-      fileSelections.pop_front();
+  oldShell_ = ui::SetOpenShellHook([this](const std::u16string& file) {
+    {
+      std::lock_guard lock(mutex_);
+      shellCalls_.push_back(file);
     }
-    return chosen;
-  });
-  chooseFolder_ =
-      ui::SetChooseFolderHook([this](const std::u16string& title, const std::u16string&) {
-        folderTitles.push_back(title);
-        return chosenFolder;
-      });
-  build_ =
-      ui::SetBuildHook([this](std::u16string programFolder, std::int32_t noOfFiles,
-                              std::vector<std::u16string> dataFiles, std::u16string driverFilePath,
-                              std::u16string outputFilepath, std::u16string outputFileName,
-                              std::vector<std::int32_t> decompressFlags, std::u16string,
-                              std::u16string, std::u16string, std::int32_t, std::u16string) {
-        builds.push_back({programFolder, noOfFiles, dataFiles, driverFilePath, outputFilepath,
-                          outputFileName, decompressFlags});
-        return buildResult;
-      });
-  // Inline: the build has completed before the progress window would wait.
-  worker_ = ui::SetStartWorkerHook([](std::function<void()> work) {
-    work();
-    return true;
+    return shell(file);
   });
 }
 
 UiRecorder::~UiRecorder() {
-  ui::SetMessageBoxHook(std::move(messageBox_));
-  ui::SetExitProcessHook(std::move(exit_));
-  ui::SetOpenShellHook(std::move(shell_));
-  ui::SetFileOpenHook(std::move(fileOpen_));
-  ui::SetChooseFolderHook(std::move(chooseFolder_));
-  ui::SetBuildHook(std::move(build_));
-  ui::SetStartWorkerHook(std::move(worker_));
+  ui::SetMessageBoxHook(std::move(oldBox_));
+  ui::SetExitProcessHook(std::move(oldExit_));
+  ui::SetOpenShellHook(std::move(oldShell_));
+}
+
+std::vector<RecordedBox> UiRecorder::boxes() const {
+  std::lock_guard lock(mutex_);
+  return boxes_;
+}
+std::vector<UINT> UiRecorder::exits() const {
+  std::lock_guard lock(mutex_);
+  return exits_;
+}
+std::vector<std::u16string> UiRecorder::shellCalls() const {
+  std::lock_guard lock(mutex_);
+  return shellCalls_;
+}
+std::vector<std::string> UiRecorder::events() const {
+  std::lock_guard lock(mutex_);
+  return events_;
+}
+bool UiRecorder::WaitForExit(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [this] { return !exits_.empty(); });
+}
+
+void PrepareControls() {
+  static RichEditLibrary library = [] {
+    InitWizardCommonControls();
+    return LoadRichEditLibrary();
+  }();
 }
 
 void PumpMessages() {
@@ -74,32 +78,114 @@ void PumpMessages() {
   }
 }
 
-WizardUnderTest::WizardUnderTest() {
-  InitWizardCommonControls();
-  richEdit_ = LoadRichEditLibrary();
-  wizard_ = std::make_unique<PackforgeWizard>();
-  if (!wizard_->sheet.Create()) throw std::runtime_error("the wizard sheet was not created");
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    PumpMessages();
+    if (done()) return true;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    // Wakes on the next message, or after a short while for conditions
+    // another thread changes.
+    MsgWaitForMultipleObjects(
+        0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)), QS_ALLINPUT);
+  }
+}
+
+void Click(HWND dialog, int id) {
+  SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
   PumpMessages();
 }
 
-HWND WizardUnderTest::page(int index) const {
-  return reinterpret_cast<HWND>(
-      SendMessageW(sheet(), PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
-}
-
-void WizardUnderTest::Click(int id) {
-  HWND control = Item(id);
-  if (!control) throw std::runtime_error("no such control on the page shown");
-  SendMessageW(control, BM_CLICK, 0, 0);
+void ClickLink(HWND link) {
+  RECT area;
+  GetClientRect(link, &area);
+  LPARAM point = MAKELPARAM(3, (area.bottom - area.top) / 2);
+  SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(link, WM_LBUTTONUP, 0, point);
   PumpMessages();
 }
 
-void WizardUnderTest::SetText(int id, const std::u16string& text) {
-  SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+std::u16string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return FromWide(text);
 }
 
-std::u16string WizardUnderTest::Text(int id) const {
-  return ui::WindowText(Item(id));
+std::u16string ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return FromWide(name);
+}
+
+HWND FindVisibleWindow(const std::u16string& caption) {
+  struct Search {
+    std::wstring caption;
+    HWND found = nullptr;
+  } search{ToWide(caption)};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && s.caption == text) {
+          s.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+namespace {
+thread_local ActivationWatcher* t_activation = nullptr;
+thread_local ShowWatcher* t_show = nullptr;
+}  // namespace
+
+ActivationWatcher::ActivationWatcher(std::function<void(HWND)> onOpen)
+    : onOpen_(std::move(onOpen)) {
+  t_activation = this;
+  hook_ = SetWindowsHookExW(WH_CBT, &ActivationWatcher::Hook, nullptr, GetCurrentThreadId());
+}
+
+ActivationWatcher::~ActivationWatcher() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  t_activation = nullptr;
+}
+
+LRESULT CALLBACK ActivationWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && t_activation) t_activation->onOpen_(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+ShowWatcher::ShowWatcher() {
+  t_show = this;
+  hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &ShowWatcher::Hook, nullptr, GetCurrentThreadId());
+}
+
+ShowWatcher::~ShowWatcher() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  t_show = nullptr;
+}
+
+bool ShowWatcher::Shown(const std::u16string& caption) const {
+  for (const auto& c : shown_) {
+    if (c == caption) return true;
+  }
+  return false;
+}
+
+LRESULT CALLBACK ShowWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && t_show && call->message == WM_SHOWWINDOW && call->wParam &&
+      !GetParent(call->hwnd)) {
+    t_show->shown_.push_back(TextOf(call->hwnd));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace pf::test

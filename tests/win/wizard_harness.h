@@ -1,37 +1,31 @@
-// Drives the real wizard in-process: the sheet runs modelessly on the
-// test's thread, every dialog a test cannot click is replaced by a
-// recorder, and the build runs inline on that thread.
+// In-process driving of the wizard's windows: every message box, process
+// exit and shell call is recorded instead of happening, windows are waited
+// for (never slept for), and the sheet is created modelessly.
 #pragma once
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
-#include <memory>
-#include <optional>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "wizard/control_libraries.h"
-#include "wizard/packforge_wizard.h"
 #include "wizard/ui_hooks.h"
 
 namespace pf::test {
 
-struct ShownBox {
+struct RecordedBox {
   std::u16string text;
   std::u16string caption;
   UINT type = 0;
+  bool operator==(const RecordedBox&) const = default;
 };
 
-struct BuildCall {
-  std::u16string programFolder;
-  std::int32_t noOfFiles = 0;
-  std::vector<std::u16string> dataFiles;
-  std::u16string driverFilePath, outputFilepath, outputFileName;
-  std::vector<std::int32_t> decompressFlags;
-};
-
-// Puts a recorder in place of every replaceable call; the real ones come
-// back when it goes.
+// Replaces the UI hooks for its lifetime. Message boxes answer from
+// `answers` in order (IDOK once it is empty); ShellExecute answers through
+// `shell` (a "not found" 2 unless set).
 class UiRecorder {
  public:
   UiRecorder();
@@ -39,53 +33,79 @@ class UiRecorder {
   UiRecorder(const UiRecorder&) = delete;
   UiRecorder& operator=(const UiRecorder&) = delete;
 
-  // Message boxes shown, in order; each is answered by the next of
-  // `answers`, or IDOK (IDYES for a Yes/No box) when none is left.
-  std::vector<ShownBox> boxes;
+  std::vector<RecordedBox> boxes() const;
+  std::vector<UINT> exits() const;
+  std::vector<std::u16string> shellCalls() const;
+  // "box:<text>" and "exit:<code>" in the order they happened.
+  std::vector<std::string> events() const;
+  // Waits (from any thread) until a process exit has been recorded.
+  bool WaitForExit(std::chrono::milliseconds timeout) const;
+
   std::deque<int> answers;
-  // What the open-file dialog returns next (nothing: cancelled), and the
-  // options it was shown with.
-  std::deque<std::vector<std::u16string>> fileSelections;
-  std::vector<ui::FileOpenOptions> fileOpenCalls;
-  // The folder chooser's answer and the titles it was shown with.
-  std::optional<std::u16string> chosenFolder;
-  std::vector<std::u16string> folderTitles;
-  std::vector<UINT> exitCodes;
-  std::vector<std::u16string> shellOpened;
-  std::vector<BuildCall> builds;
-  bool buildResult = true;
+  std::function<INT_PTR(const std::u16string&)> shell = [](const std::u16string&) {
+    return INT_PTR{2};
+  };
 
  private:
-  ui::MessageBoxHook messageBox_;
-  ui::ExitProcessHook exit_;
-  ui::OpenShellHook shell_;
-  ui::FileOpenHook fileOpen_;
-  ui::ChooseFolderHook chooseFolder_;
-  ui::BuildHook build_;
-  ui::StartWorkerHook worker_;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::vector<RecordedBox> boxes_;
+  std::vector<UINT> exits_;
+  std::vector<std::u16string> shellCalls_;
+  std::vector<std::string> events_;
+  ui::MessageBoxHook oldBox_;
+  ui::ExitProcessHook oldExit_;
+  ui::OpenShellHook oldShell_;
 };
+
+// Registers the control classes the templates use, once per process.
+void PrepareControls();
 
 // Dispatches every message waiting for this thread.
 void PumpMessages();
+// Pumps this thread's messages until `done` holds or `timeout` passes;
+// returns whether it held. Waits on the message queue, not a fixed sleep.
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// The four-page sheet, created modelessly and shown.
-class WizardUnderTest {
+// Presses a button the way a click does (BM_CLICK), then pumps.
+void Click(HWND dialog, int id);
+// Clicks the link text of a SysLink control with the mouse messages.
+void ClickLink(HWND link);
+
+// A visible top-level window of this process with this caption, or null.
+HWND FindVisibleWindow(const std::u16string& caption);
+std::u16string TextOf(HWND window);
+std::u16string ClassOf(HWND window);
+
+// Calls `onOpen` with each top-level window of this thread as it is
+// activated (HCBT_ACTIVATE), for dialogs that run their own modal loop.
+class ActivationWatcher {
  public:
-  WizardUnderTest();
-  HWND sheet() const { return wizard_->sheet.hwnd(); }
-  HWND page(int index) const;
-  int activeIndex() const { return wizard_->sheet.ActiveIndex(); }
-  BuildSettings& settings() { return wizard_->sheet.settings; }
-
-  // BM_CLICK on a control of the page shown, then the queue is drained.
-  void Click(int id);
-  void SetText(int id, const std::u16string& text);
-  std::u16string Text(int id) const;
-  HWND Item(int id) const { return GetDlgItem(page(activeIndex()), id); }
+  explicit ActivationWatcher(std::function<void(HWND)> onOpen);
+  ~ActivationWatcher();
+  ActivationWatcher(const ActivationWatcher&) = delete;
+  ActivationWatcher& operator=(const ActivationWatcher&) = delete;
 
  private:
-  RichEditLibrary richEdit_;
-  std::unique_ptr<PackforgeWizard> wizard_;
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  HHOOK hook_ = nullptr;
+  std::function<void(HWND)> onOpen_;
+};
+
+// Records the captions of the windows of this thread that are shown.
+class ShowWatcher {
+ public:
+  ShowWatcher();
+  ~ShowWatcher();
+  ShowWatcher(const ShowWatcher&) = delete;
+  ShowWatcher& operator=(const ShowWatcher&) = delete;
+  bool Shown(const std::u16string& caption) const;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  HHOOK hook_ = nullptr;
+  std::vector<std::u16string> shown_;
 };
 
 }  // namespace pf::test

@@ -1,6 +1,7 @@
 #include "tests/e2e/remote_windows.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <thread>
 
@@ -100,6 +101,21 @@ void RemoteMemory::Read(void* data, std::size_t size, std::size_t offset) const 
                          &read) ||
       read != size)
     throw std::runtime_error("ReadProcessMemory failed");
+}
+
+std::wstring OpenDialogFolder(HANDLE process, HWND dialog) {
+  constexpr int kChars = 1024;
+  RemoteMemory memory(process, kChars * sizeof(wchar_t));
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(dialog, CDM_GETFOLDERPATH, kChars, memory.lparam(), SMTO_ABORTIFHUNG,
+                           5000, &length) ||
+      static_cast<LONG_PTR>(length) <= 0)
+    return {};
+  std::wstring folder(kChars, L'\0');
+  memory.Read(folder.data(), folder.size() * sizeof(wchar_t));
+  folder.resize(folder.find(L'\0'));
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
 }
 
 std::wstring ListItemText(HANDLE process, HWND list, int row, int column) {

@@ -47,6 +47,10 @@ class RemoteMemory {
   void* address_;
 };
 
+// The folder an open-file dialog of another process shows
+// (CDM_GETFOLDERPATH), without a trailing backslash.
+std::wstring OpenDialogFolder(HANDLE process, HWND dialog);
+
 // A list-view row's text in another process.
 std::wstring ListItemText(HANDLE process, HWND list, int row, int column);
 // Clicks a row's checkbox with the mouse messages, where the list's own

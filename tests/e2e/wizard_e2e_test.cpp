@@ -229,7 +229,9 @@ TEST(WizardEndToEnd, APackageBuiltThroughTheWindowsExtractsEveryByte) {
   HWND name = FileNameField(open);
   SetText(name, in.wstring());
   PressButton(open, IDOK);
-  WaitFor([&] { return TextOf(name).empty(); }, 15s, "the dialog to open the input folder");
+  WaitFor(
+      [&] { return lstrcmpiW(OpenDialogFolder(wizard.handle(), open).c_str(), in.c_str()) == 0; },
+      15s, "the dialog to show the input folder");
   std::wstring names;
   for (const auto& n : added) names += L"\"" + n + L"\" ";
   SetText(name, names);

@@ -18,6 +18,22 @@ namespace {
 
 constexpr std::size_t kSelectionBufferChars = 66817;
 
+class RedrawPause {
+ public:
+  explicit RedrawPause(HWND window) : window_(window) {
+    SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~RedrawPause() {
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+  RedrawPause(const RedrawPause&) = delete;
+  RedrawPause& operator=(const RedrawPause&) = delete;
+
+ private:
+  HWND window_;
+};
+
 }  // namespace
 
 CHomeDialog::CHomeDialog(CSelfExtractorPropSheet& sheet)
@@ -101,20 +117,24 @@ void CHomeDialog::AddFiles() {
   options.multiSelect = true;
   options.keepShortcuts = true;
   options.bufferChars = kSelectionBufferChars;
-  for (const std::u16string& path : ui::ShowFileOpen(sheetWindow(), options)) {
-    if (!AddFile(path)) break;
+  std::vector<std::u16string> paths = ui::ShowFileOpen(sheetWindow(), options);
+  std::optional<UserMessage> refusal;
+  {
+    // Repainted once at the end: row by row, hundreds of files take seconds.
+    RedrawPause pause(list_.hwnd());
+    for (const std::u16string& path : paths) {
+      if ((refusal = AddFile(path))) break;
+    }
   }
+  if (refusal) Show(*refusal);
 }
 
-bool CHomeDialog::AddFile(const std::u16string& path) {
+std::optional<UserMessage> CHomeDialog::AddFile(const std::u16string& path) {
   BuildSettings& s = settings();
   std::u16string name = LastPathElement(path);
   currentExtension_ = ExtensionOf(name);
   std::vector<std::u16string> inList(s.dataFiles.begin() + 2, s.dataFiles.begin() + s.noOfFiles);
-  if (auto refusal = CheckFileToAdd(inList, path)) {
-    Show(*refusal);
-    return false;
-  }
+  if (auto refusal = CheckFileToAdd(inList, path)) return refusal;
   // The lists grow with the rows: row r is dataFiles[r + 2] and
   // dataFileNames[r].
   s.dataFiles.resize(static_cast<std::size_t>(s.noOfFiles));
@@ -136,7 +156,7 @@ bool CHomeDialog::AddFile(const std::u16string& path) {
     list_.SetText(row, 3, modified);
   }
   ++s.noOfFiles;
-  return true;
+  return std::nullopt;
 }
 
 void CHomeDialog::RemoveFiles() {

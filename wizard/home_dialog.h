@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "wizard/data_files_list.h"
@@ -30,8 +31,9 @@ class CHomeDialog : public WizardPage {
 
  private:
   void AddFiles();
-  // False when the path was refused; the remaining paths are then skipped.
-  bool AddFile(const std::u16string& path);
+  // Why the path was refused, if it was; the remaining paths are then
+  // skipped.
+  std::optional<UserMessage> AddFile(const std::u16string& path);
   void RemoveFiles();
   void CopyFileName();
   void ShowPopupMenu(LPARAM screenPoint);

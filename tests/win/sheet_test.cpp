@@ -149,5 +149,14 @@ TEST_F(WizardSheet, CancelOnEveryPageEndsTheProcessAtOnceWithStatusZero) {
   }
 }
 
+TEST_F(WizardSheet, TheCloseBoxEndsTheSheetsRunWithoutEndingTheProcess) {
+  Show(2);
+  SendMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PumpMessages();
+  // A closed sheet has no current page: a modal run would return now.
+  EXPECT_EQ(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), 0);
+  EXPECT_TRUE(recorder.events().empty());
+}
+
 }  // namespace
 }  // namespace pf::test

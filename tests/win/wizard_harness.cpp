@@ -119,25 +119,29 @@ std::u16string ClassOf(HWND window) {
   return FromWide(name);
 }
 
+namespace {
+struct WindowSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchVisibleWindow(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<WindowSearch*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) && search.caption == text) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
 HWND FindVisibleWindow(const std::u16string& caption) {
-  struct Search {
-    std::wstring caption;
-    HWND found = nullptr;
-  } search{ToWide(caption)};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t text[256] = {};
-        GetWindowTextW(window, text, 256);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) && s.caption == text) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{ToWide(caption)};
+  EnumWindows(&MatchVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

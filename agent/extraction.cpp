@@ -208,8 +208,11 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
     return Failure(kExitCannotWrite, L"The folder " + target + L" cannot be written.");
   SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_HIDDEN);
   TreeGuard stagingGuard(staging);
+  // After a failure the target is as it was: the staging folder goes, and
+  // so does the target itself when this run made it.
   auto undoTarget = [&] {
-    if (!targetExisted) RemoveDirectoryW(target.c_str());  // only when we made it and it is empty
+    RemoveTree(staging);
+    if (!targetExisted) RemoveDirectoryW(target.c_str());
   };
 
   LARGE_INTEGER at;

@@ -7,20 +7,38 @@
 
 namespace pf::test {
 
+namespace {
+
+struct TopSearch {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM data) {
+  auto& s = *reinterpret_cast<TopSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == s.process && IsWindowVisible(window)) s.found.push_back(window);
+  return TRUE;
+}
+
+struct IdSearch {
+  int id;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchControlId(HWND window, LPARAM data) {
+  auto& s = *reinterpret_cast<IdSearch*>(data);
+  if (GetDlgCtrlID(window) != s.id) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopWindowsOf(DWORD processId) {
-  struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.process && IsWindowVisible(window)) s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TopSearch search{processId, {}};
+  EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -43,21 +61,8 @@ std::wstring ClassOf(HWND window) {
 }
 
 HWND FindDescendant(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found = nullptr;
-  } search{id};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(window) == s.id) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  IdSearch search{id};
+  EnumChildWindows(parent, &MatchControlId, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -34,12 +34,34 @@ UiRecorder::UiRecorder() {
     }
     return shell(file);
   });
+  oldFileOpen_ = ui::SetFileOpenHook([this](HWND, const ui::FileOpenOptions& options) {
+    std::lock_guard lock(mutex_);
+    fileOpenCalls_.push_back(options);
+    std::vector<std::u16string> chosen;
+    if (!fileOpenAnswers.empty()) {
+      chosen = std::move(fileOpenAnswers.front());
+      fileOpenAnswers.pop_front();
+    }
+    return chosen;
+  });
+  oldFolder_ = ui::SetChooseFolderHook([this](const std::u16string& title, const std::u16string&) {
+    std::lock_guard lock(mutex_);
+    folderCalls_.push_back(title);
+    std::optional<std::u16string> chosen;
+    if (!folderAnswers.empty()) {
+      chosen = std::move(folderAnswers.front());
+      folderAnswers.pop_front();
+    }
+    return chosen;
+  });
 }
 
 UiRecorder::~UiRecorder() {
   ui::SetMessageBoxHook(std::move(oldBox_));
   ui::SetExitProcessHook(std::move(oldExit_));
   ui::SetOpenShellHook(std::move(oldShell_));
+  ui::SetFileOpenHook(std::move(oldFileOpen_));
+  ui::SetChooseFolderHook(std::move(oldFolder_));
 }
 
 std::vector<RecordedBox> UiRecorder::boxes() const {
@@ -53,6 +75,14 @@ std::vector<UINT> UiRecorder::exits() const {
 std::vector<std::u16string> UiRecorder::shellCalls() const {
   std::lock_guard lock(mutex_);
   return shellCalls_;
+}
+std::vector<ui::FileOpenOptions> UiRecorder::fileOpenCalls() const {
+  std::lock_guard lock(mutex_);
+  return fileOpenCalls_;
+}
+std::vector<std::u16string> UiRecorder::folderCalls() const {
+  std::lock_guard lock(mutex_);
+  return folderCalls_;
 }
 std::vector<std::string> UiRecorder::events() const {
   std::lock_guard lock(mutex_);

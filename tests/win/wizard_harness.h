@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,9 @@ struct RecordedBox {
 
 // Replaces the UI hooks for its lifetime. Message boxes answer from
 // `answers` in order (IDOK once it is empty); ShellExecute answers through
-// `shell` (a "not found" 2 unless set).
+// `shell` (a "not found" 2 unless set); the file-open dialog and the folder
+// chooser answer from `fileOpenAnswers` and `folderAnswers` in order, and
+// as cancelled once they are empty.
 class UiRecorder {
  public:
   UiRecorder();
@@ -36,12 +39,17 @@ class UiRecorder {
   std::vector<RecordedBox> boxes() const;
   std::vector<UINT> exits() const;
   std::vector<std::u16string> shellCalls() const;
+  std::vector<ui::FileOpenOptions> fileOpenCalls() const;
+  // The titles the folder chooser was shown with.
+  std::vector<std::u16string> folderCalls() const;
   // "box:<text>" and "exit:<code>" in the order they happened.
   std::vector<std::string> events() const;
   // Waits (from any thread) until a process exit has been recorded.
   bool WaitForExit(std::chrono::milliseconds timeout) const;
 
   std::deque<int> answers;
+  std::deque<std::vector<std::u16string>> fileOpenAnswers;
+  std::deque<std::optional<std::u16string>> folderAnswers;
   std::function<INT_PTR(const std::u16string&)> shell = [](const std::u16string&) {
     return INT_PTR{2};
   };
@@ -52,10 +60,14 @@ class UiRecorder {
   std::vector<RecordedBox> boxes_;
   std::vector<UINT> exits_;
   std::vector<std::u16string> shellCalls_;
+  std::vector<ui::FileOpenOptions> fileOpenCalls_;
+  std::vector<std::u16string> folderCalls_;
   std::vector<std::string> events_;
   ui::MessageBoxHook oldBox_;
   ui::ExitProcessHook oldExit_;
   ui::OpenShellHook oldShell_;
+  ui::FileOpenHook oldFileOpen_;
+  ui::ChooseFolderHook oldFolder_;
 };
 
 // Registers the control classes the templates use, once per process.

@@ -1,5 +1,5 @@
 // The data-files page driven in-process through its real template: real
-// list-view and button messages, recorded message boxes and dialogs.
+// list-view and button messages, recorded message boxes, choosers and builds.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,7 +26,7 @@ class HomePage : public ::testing::Test {
  protected:
   Workspace ws;
   UiRecorder ui;
-  ChooserAndBuildRecorder dialogs;
+  BuildRecorder builds;
   WizardUnderTest wizard;
   std::size_t boxesSeen_ = 0;
 
@@ -35,7 +35,7 @@ class HomePage : public ::testing::Test {
 
   // Add, with the open-file dialog returning `paths` in that order.
   void Add(std::vector<std::u16string> paths) {
-    dialogs.fileSelections.push_back(std::move(paths));
+    ui.fileOpenAnswers.push_back(std::move(paths));
     wizard.Click(IDB_ADD);
   }
   std::u16string File(const std::u16string& name, const std::string& bytes = "data") const {
@@ -141,11 +141,12 @@ TEST_F(HomePage, StartsWithItsColumnsStylesAndIcons) {
 
 TEST_F(HomePage, OnlyArchivesGetACheckboxAndNextStoresTheFlags) {
   Add({File(u"a.zip"), File(u"b.txt", "12345"), File(u"c.ZIP"), File(u"README")});
-  ASSERT_EQ(dialogs.fileOpenCalls.size(), 1u);
-  EXPECT_TRUE(dialogs.fileOpenCalls[0].multiSelect);
-  EXPECT_TRUE(dialogs.fileOpenCalls[0].keepShortcuts);
-  EXPECT_TRUE(dialogs.fileOpenCalls[0].filterName.empty());
-  EXPECT_EQ(dialogs.fileOpenCalls[0].bufferChars, 66817u);
+  std::vector<ui::FileOpenOptions> shown = ui.fileOpenCalls();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].multiSelect);
+  EXPECT_TRUE(shown[0].keepShortcuts);
+  EXPECT_TRUE(shown[0].filterName.empty());
+  EXPECT_EQ(shown[0].bufferChars, 66817u);
 
   EXPECT_EQ(Names(), (std::vector<std::u16string>{u"a.zip", u"b.txt", u"c.ZIP", u"README"}));
   EXPECT_EQ(list().Checks(), (std::vector<RowCheck>{RowCheck::kChecked, RowCheck::kNone,
@@ -314,7 +315,7 @@ TEST_F(HomePage, NextAndFinishMessages) {
     EXPECT_EQ(wizard.activeIndex(), 0);
     wizard.Click(IDB_HOME_FINISH);
     EXPECT_EQ(TakeBoxes(), c.finish);
-    EXPECT_TRUE(dialogs.builds.empty());
+    EXPECT_TRUE(builds.calls.empty());
     EXPECT_TRUE(ui.exits().empty());
   }
 }
@@ -359,8 +360,8 @@ TEST_F(HomePage, FinishStartsTheBuildWithTheCollectedLists) {
   Add({File(u"a.zip"), File(u"b.txt")});
   SetDestination(out, u"setup");
   wizard.Click(IDB_HOME_FINISH);
-  ASSERT_EQ(dialogs.builds.size(), 1u);
-  const BuildCall& b = dialogs.builds[0];
+  ASSERT_EQ(builds.calls.size(), 1u);
+  const BuildCall& b = builds.calls[0];
   EXPECT_EQ(b.noOfFiles, 4);
   EXPECT_EQ(b.dataFiles, (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", File(u"a.zip"),
                                                       File(u"b.txt")}));
@@ -391,22 +392,21 @@ TEST_F(HomePage, FinishAsksAboutATakenNameBeforeTheFolderTest) {
     EXPECT_TRUE(focus.Received(wizard.Item(IDE_FILE_NAME)));
   }
   EXPECT_EQ(TakeBoxes(), (Boxes{{std::u16string(kOverwrite), MB_YESNO | MB_ICONEXCLAMATION}}));
-  EXPECT_TRUE(dialogs.builds.empty());
+  EXPECT_TRUE(builds.calls.empty());
 
   SetDestination(out, u"out");
   ui.answers = {IDYES};
   wizard.Click(IDB_HOME_FINISH);
-  EXPECT_EQ(dialogs.builds.size(), 1u);
+  EXPECT_EQ(builds.calls.size(), 1u);
   EXPECT_EQ(TakeBoxes().size(), 2u);  // the question, then the result
 }
 
 TEST_F(HomePage, BrowsePutsTheChosenFolderIntoTheEdit) {
-  dialogs.chosenFolder = u"C:\\chosen";
+  ui.folderAnswers = {u"C:\\chosen", std::nullopt};
   wizard.Click(IDB_BROWSE_FOLDER);
-  EXPECT_EQ(dialogs.folderTitles,
+  EXPECT_EQ(ui.folderCalls(),
             std::vector<std::u16string>{u"Please choose a folder for your output File"});
   EXPECT_EQ(wizard.Text(IDE_DESTINATION_PATH), u"C:\\chosen");
-  dialogs.chosenFolder.reset();
   wizard.Click(IDB_BROWSE_FOLDER);
   EXPECT_EQ(wizard.Text(IDE_DESTINATION_PATH), u"C:\\chosen");
 }

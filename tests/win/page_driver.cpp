@@ -10,30 +10,16 @@
 
 namespace pf::test {
 
-ChooserAndBuildRecorder::ChooserAndBuildRecorder() {
-  fileOpen_ = ui::SetFileOpenHook([this](HWND, const ui::FileOpenOptions& options) {
-    fileOpenCalls.push_back(options);
-    std::vector<std::u16string> chosen;
-    if (!fileSelections.empty()) {
-      chosen = fileSelections.front();
-      fileSelections.pop_front();
-    }
-    return chosen;
-  });
-  chooseFolder_ =
-      ui::SetChooseFolderHook([this](const std::u16string& title, const std::u16string&) {
-        folderTitles.push_back(title);
-        return chosenFolder;
-      });
+BuildRecorder::BuildRecorder() {
   build_ =
       ui::SetBuildHook([this](std::u16string programFolder, std::int32_t noOfFiles,
                               std::vector<std::u16string> dataFiles, std::u16string driverFilePath,
                               std::u16string outputFilepath, std::u16string outputFileName,
                               std::vector<std::int32_t> decompressFlags, std::u16string,
                               std::u16string, std::u16string, std::int32_t, std::u16string) {
-        builds.push_back({programFolder, noOfFiles, dataFiles, driverFilePath, outputFilepath,
-                          outputFileName, decompressFlags});
-        return buildResult;
+        calls.push_back({programFolder, noOfFiles, dataFiles, driverFilePath, outputFilepath,
+                         outputFileName, decompressFlags});
+        return result;
       });
   worker_ = ui::SetStartWorkerHook([](std::function<void()> work) {
     work();
@@ -41,9 +27,7 @@ ChooserAndBuildRecorder::ChooserAndBuildRecorder() {
   });
 }
 
-ChooserAndBuildRecorder::~ChooserAndBuildRecorder() {
-  ui::SetFileOpenHook(std::move(fileOpen_));
-  ui::SetChooseFolderHook(std::move(chooseFolder_));
+BuildRecorder::~BuildRecorder() {
   ui::SetBuildHook(std::move(build_));
   ui::SetStartWorkerHook(std::move(worker_));
 }

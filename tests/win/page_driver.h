@@ -1,12 +1,10 @@
-// What a page's own tests need besides the frame's harness: the file and
-// folder choosers answered from a script, the build recorded and run
-// inline, and the real four-page wizard created modelessly.
+// What a page's own tests need besides the frame's recorder: the build
+// recorded and run inline, and the real four-page wizard created
+// modelessly.
 #pragma once
 #include <windows.h>
 
-#include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,29 +21,20 @@ struct BuildCall {
   std::vector<std::int32_t> decompressFlags;
 };
 
-// Replaces the choosers, the build and the worker start for its lifetime.
-class ChooserAndBuildRecorder {
+// Replaces the build and the worker start for its lifetime: every build
+// asked for is recorded and returns `result`. The worker runs inline, so a
+// build has completed before the progress window would wait.
+class BuildRecorder {
  public:
-  ChooserAndBuildRecorder();
-  ~ChooserAndBuildRecorder();
-  ChooserAndBuildRecorder(const ChooserAndBuildRecorder&) = delete;
-  ChooserAndBuildRecorder& operator=(const ChooserAndBuildRecorder&) = delete;
+  BuildRecorder();
+  ~BuildRecorder();
+  BuildRecorder(const BuildRecorder&) = delete;
+  BuildRecorder& operator=(const BuildRecorder&) = delete;
 
-  // What the open-file dialog returns next (nothing: cancelled), and the
-  // options it was shown with.
-  std::deque<std::vector<std::u16string>> fileSelections;
-  std::vector<ui::FileOpenOptions> fileOpenCalls;
-  // The folder chooser's answer and the titles it was shown with.
-  std::optional<std::u16string> chosenFolder;
-  std::vector<std::u16string> folderTitles;
-  // Builds asked for; each returns `buildResult`. The worker runs inline,
-  // so a build has completed before the progress window would wait.
-  std::vector<BuildCall> builds;
-  bool buildResult = true;
+  std::vector<BuildCall> calls;
+  bool result = true;
 
  private:
-  ui::FileOpenHook fileOpen_;
-  ui::ChooseFolderHook chooseFolder_;
   ui::BuildHook build_;
   ui::StartWorkerHook worker_;
 };

@@ -187,11 +187,8 @@ ExtractionResult RunWithProgress(HINSTANCE instance,
       CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                       CW_USEDEFAULT, CW_USEDEFAULT, 420, 150, nullptr, nullptr, instance, &state);
   if (!state.window) {
-    struct NullSink : ProgressSink {
-      void Bytes(std::uint64_t, std::uint64_t) override {}
-      void Unpacking(const std::wstring&) override {}
-    } sink;
-    return work(sink);
+    NoProgress none;
+    return work(none);
   }
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   state.status =

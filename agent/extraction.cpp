@@ -137,15 +137,16 @@ ExtractionResult Failure(int code, std::wstring message) {
   return {code, std::move(message)};
 }
 
-std::wstring TempFolder() {
+}  // namespace
+
+std::wstring TempFolderPath() {
   std::wstring buffer(MAX_PATH + 1, L'\0');
   DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
   if (n == 0 || n > buffer.size()) return L".";
   buffer.resize(n);
+  while (buffer.size() > 3 && buffer.back() == L'\\') buffer.pop_back();
   return buffer;
 }
-
-}  // namespace
 
 FileSource::FileSource(HANDLE file) : file_(file) {
   LARGE_INTEGER size;
@@ -192,14 +193,11 @@ bool RemoveTree(const std::wstring& folder) {
 ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel) {
   const auto& entries = layout.header.entries;
-  // Validated by the caller; checked again here because everything below
-  // trusts the names.
-  if (auto problem = CheckPackageEntries(layout.header)) return Failure(kExitDamaged, W(*problem));
 
   bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!MakeFolders(target))
     return Failure(kExitCannotWrite, L"The folder " + target + L" cannot be created.");
-  std::wstring privateTemp = MakeUniqueFolder(TempFolder(), L"pfx-");
+  std::wstring privateTemp = MakeUniqueFolder(TempFolderPath(), L"pfx-");
   if (privateTemp.empty())
     return Failure(kExitCannotWrite, L"The temporary folder cannot be written.");
   TreeGuard tempGuard(privateTemp);

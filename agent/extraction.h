@@ -34,11 +34,19 @@ class ProgressSink {
   virtual void Unpacking(const std::wstring& name) = 0;
 };
 
+// For a run without a window.
+class NoProgress : public ProgressSink {
+ public:
+  void Bytes(std::uint64_t, std::uint64_t) override {}
+  void Unpacking(const std::wstring&) override {}
+};
+
 struct ExtractionResult {
   int exitCode = 0;
   std::wstring message;  // for the user when exitCode is not success
 };
 
+// `layout` must have passed CheckPackageEntries: the names are used as they are.
 ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel);
 
@@ -46,6 +54,9 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
 // is opened with its program, anything else runs as a command line. With
 // `wait`, returns once it ended. False when it could not be started.
 bool RunAfterExtraction(const std::wstring& driverFilePath, const std::wstring& target, bool wait);
+
+// The user's temporary folder (GetTempPathW), without a trailing separator.
+std::wstring TempFolderPath();
 
 // Deletes a folder and everything in it; true when it is gone.
 bool RemoveTree(const std::wstring& folder);

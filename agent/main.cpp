@@ -14,6 +14,7 @@
 #include "agent/exit_codes.h"
 #include "agent/extraction.h"
 #include "agent/package_layout.h"
+#include "platform/os.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
 #include "wizard/rules/page_rules.h"
@@ -29,21 +30,11 @@ std::wstring OwnPath() {
   return path;
 }
 
+// The absolute form, without a trailing separator (a drive root keeps its own).
 std::wstring FullPathOf(const std::wstring& path) {
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::wstring out(n, L'\0');
-  n = GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
-  out.resize(n);
+  std::wstring out = pf::ToWide(pf::os::FullPath(pf::FromWide(path)));
   while (out.size() > 3 && (out.back() == L'\\' || out.back() == L'/')) out.pop_back();
   return out;
-}
-
-std::wstring TempFolderPath() {
-  std::wstring buffer(MAX_PATH + 1, L'\0');
-  DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-  buffer.resize(n <= buffer.size() ? n : 0);
-  return FullPathOf(buffer);
 }
 
 std::vector<std::u16string> Arguments() {
@@ -97,11 +88,8 @@ class Agent {
     };
     ExtractionResult result;
     if (args_.silent) {
-      struct Quiet : ProgressSink {
-        void Bytes(std::uint64_t, std::uint64_t) override {}
-        void Unpacking(const std::wstring&) override {}
-      } quiet;
-      result = work(quiet);
+      NoProgress none;
+      result = work(none);
     } else {
       result = RunWithProgress(instance_, work, cancel);
     }

@@ -7,6 +7,8 @@
 #        BENCH_RUNS=n: n runs of each, in alternating order; the best wall
 #        time and the highest peak are reported (default 1).
 #
+# CPU time (user + system) is shown beside wall time: on a shared machine it
+# is the steadier of the two.
 # Peak memory is GNU time's "Maximum resident set size": for 7zz its own
 # process; for the builder the largest process it waited for, which is the
 # Windows process itself (wine's loader becomes it; the wineserver is
@@ -52,13 +54,13 @@ seconds() {  # h:mm:ss or m:ss.ss -> seconds
 }
 
 echo "packforge bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); ${BENCH_RUNS:-1} run(s) each; $agent_note"
-printf '%-6s %-10s %10s %12s %14s\n' MiB program wall_s peak_MiB output_bytes
+printf '%-6s %-10s %10s %10s %12s %14s\n' MiB program wall_s cpu_s peak_MiB output_bytes
 for mib in "${sizes[@]}"; do
   rm -rf corpus out ref.7z && mkdir out
   python3 "$corpus_script" corpus "$mib" 64
   files=(corpus/*)
   sync
-  t7= tp= m7=0 mp=0
+  t7= tp= c7= cp= m7=0 mp=0
   for ((run = 0; run < ${BENCH_RUNS:-1}; run++)); do
     order=(7zz pf)
     ((run % 2)) && order=(pf 7zz)
@@ -72,22 +74,26 @@ for mib in "${sizes[@]}"; do
       fi
       t=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' run.time)")
       m=$(field 'Maximum resident set size (kbytes)' run.time)
+      c=$(awk -v u="$(field 'User time (seconds)' run.time)" -v s="$(field 'System time (seconds)' run.time)" \
+        'BEGIN { printf "%.2f", u + s }')
       if [ "$who" = 7zz ]; then
         t7=$(best "$t7" "$t")
+        c7=$(best "$c7" "$c")
         if ((m > m7)); then m7=$m; fi
       else
         tp=$(best "$tp" "$t")
+        cp=$(best "$cp" "$c")
         if ((m > mp)); then mp=$m; fi
       fi
     done
   done
   s7=$(stat -c %s ref.7z)
   sp=$(stat -c %s out/package.exe)
-  printf '%-6s %-10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$((m7 / 1024))" "$s7"
-  printf '%-6s %-10s %10s %12s %14s\n' "$mib" packforge "$tp" "$((mp / 1024))" "$sp"
+  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$c7" "$((m7 / 1024))" "$s7"
+  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" packforge "$tp" "$cp" "$((mp / 1024))" "$sp"
   echo "       load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-  awk -v tp="$tp" -v t7="$t7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
-    printf "%-6s time ratio packforge/7zz %.3f (target <= 1.10); peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
-      mib, tp / t7, (mp - m7) / 1024, sp - s7 }'
+  awk -v tp="$tp" -v t7="$t7" -v cp="$cp" -v c7="$c7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
+    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
+      mib, tp / t7, cp / c7, (mp - m7) / 1024, sp - s7 }'
 done
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

@@ -24,6 +24,8 @@ class CompressionStepTest : public ::testing::Test {
  protected:
   void SetUp() override {
     program_ = ws_.Folder(u"program");
+    // Builds need the default icon beside the program.
+    ws_.File(u"program\\ZPK_ICON.ico", std::string(22, '\0') + "icon image");
     temp_ = ws_.Path(u"tmp");
     test::EnableTrace(ws_);
     InitTraceLog();

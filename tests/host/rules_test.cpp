@@ -183,7 +183,9 @@ TEST(DataFilesRules, RowStateRuleGivesCheckboxesToArchivesOnly) {
       {true, true, unchecked, checked, true},  // then checked by the page
       {true, true, checked, none, false},
       {true, false, none, unchecked, false},  // other rows get no box at all
-      {true, false, unchecked, checked, true},
+      {true, false, unchecked, checked, false},
+      {true, false, unchecked, none, true},  // the box a list gave unasked goes again
+      {true, false, none, none, true},
       {false, false, none, unchecked, false},   // never gained later
       {false, true, checked, unchecked, true},  // the user may clear and set it
       {false, true, unchecked, checked, true},

@@ -148,7 +148,9 @@ std::u16string ModifiedColumnText(const LocalTime& t) {
 
 bool AllowRowStateChange(bool adding, bool archive, unsigned oldStateImage,
                          unsigned newStateImage) {
-  if (adding) return archive ? newStateImage != 0 : oldStateImage != 0 && newStateImage != 0;
+  // A new archive row keeps a checkbox; any other new row may only lose
+  // the one some list views give every new row without asking.
+  if (adding) return archive ? newStateImage != 0 : newStateImage == 0;
   // Rows without a checkbox never gain one.
   return !(oldStateImage == 0 && newStateImage == 1);
 }

@@ -82,6 +82,9 @@ inline constexpr std::u16string_view kTimeUnavailable = u"time unavailable";
 // `oldState` to `newState` (state image bits of the list view: 0 none,
 // 1 unchecked, 2 checked, in bits 12-15). `adding` is true while the row
 // is being inserted, `archive` whether its extension is an archive type.
+// The page asks for "checked" and then for "no checkbox" on every new row;
+// this rule lets exactly one of them through, whether or not the list
+// view asked before giving the row its unchecked box.
 bool AllowRowStateChange(bool adding, bool archive, unsigned oldStateImage, unsigned newStateImage);
 
 // Removes the selected rows (indices into the list, any order) from the

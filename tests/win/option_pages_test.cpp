@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "resources/resource.h"
 #include "tests/support/test_workspace.h"
+#include "tests/win/icon_fixture.h"
 #include "tests/win/page_driver.h"
 
 namespace pf::test {
@@ -17,27 +18,6 @@ namespace {
 constexpr int kIconPage = 1;
 constexpr int kPasswordPage = 2;
 constexpr int kRunPage = 3;
-
-// A complete one-pixel, 32-bit icon file.
-std::string TinyIcon() {
-  std::string b;
-  auto u16 = [&](unsigned v) {
-    b.push_back(static_cast<char>(v & 0xFF));
-    b.push_back(static_cast<char>(v >> 8));
-  };
-  auto u32 = [&](unsigned v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  u16(0), u16(1), u16(1);                    // ICONDIR: one icon image
-  b += std::string("\x01\x01\x00\x00", 4);   // 1 x 1, no palette
-  u16(1), u16(32), u32(48), u32(22);         // planes, bits, size, offset
-  u32(40), u32(1), u32(2), u16(1), u16(32);  // BITMAPINFOHEADER, height doubled
-  u32(0), u32(8), u32(0), u32(0), u32(0), u32(0);
-  u32(0xFF2080C0);  // the pixel
-  u32(0);           // the mask row
-  return b;
-}
 
 std::u16string Repeat(std::u16string_view unit, std::size_t count) {
   std::u16string s;
@@ -416,6 +396,10 @@ struct FinishCase {
   std::u16string shown;  // the message before any build
   std::u16string runEntry;
 };
+
+void PrintTo(const FinishCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RunFinish : public RunPage, public ::testing::WithParamInterface<FinishCase> {};
 

@@ -4,7 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: all bootstrap host win64 win32 test test-host test-win run demo bench screenshots format clean
+.PHONY: all bootstrap host win64 win32 test test-host test-win fuzz run demo bench screenshots format clean
 
 all: host win64 win32
 
@@ -32,6 +32,11 @@ win32: bootstrap $(BUILD)/win32/Makefile
 
 test: all
 	scripts/with-display.sh scripts/run-tests.sh $(BUILD)
+	scripts/run-fuzz.sh $(BUILD)/fuzz
+
+# The agent's package checks under libFuzzer for a bounded time (native clang).
+fuzz: bootstrap
+	scripts/run-fuzz.sh $(BUILD)/fuzz
 
 run: win64
 	@scripts/run-wizard.sh $(BUILD)/win64/bin

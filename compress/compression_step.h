@@ -1,4 +1,5 @@
-// Packs the ordinary data files into one archive and rewrites the entry list.
+// Packs the ordinary data files into one archive through the compression
+// client library and rewrites the entry list.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -7,10 +8,27 @@
 namespace pf {
 
 // Fills `resultList` with the entries of `dataFiles` not marked -1, in
-// order, then the archive path; rewrites `decompressFlags` to match.
+// order, then the archive path; rewrites `decompressFlags` to match (room
+// for noOfFiles + 1 values). The packing runs in every build.
 void GetDataFilesInfoAfterCompression(std::vector<std::u16string>& resultList,
                                       const std::vector<std::u16string>& dataFiles,
                                       std::vector<std::int32_t>& decompressFlags,
                                       std::int32_t noOfFiles, const std::u16string& programFolder);
+
+// Packs `count` paths into %temp%\ZpkCompressedFiles.7z through a private
+// copy of Client7z.dll; `compressedFilePath` receives the archive path (empty
+// when "temp" cannot be used). Never fails the build itself.
+void CompressFiles(std::u16string& compressedFilePath,
+                   const std::vector<std::u16string>& filesForCompression,
+                   const std::u16string& programFolder, std::int32_t count);
+
+// Makes envTempPath\ZPK\temp and copies the two libraries there.
+void Create7zipDllsDirectory(std::u16string& client7zTempPath, std::u16string& sevenZipTempPath,
+                             const std::u16string& envTempPath,
+                             const std::u16string& programFolder);
+
+// True when `folder` holds a file named exactly "ZpkCompressedFiles.7z"
+// (letter case included).
+bool CheckIfCompressNameExist(const std::u16string& folder);
 
 }  // namespace pf

@@ -64,14 +64,16 @@ bool Merger(std::u16string programFolder, std::int32_t noOfFiles,
     auto n = static_cast<std::int32_t>(resultList.size());
     std::u16string LiveExtractorFilePath =
         LocateFile(programFolder, std::u16string(kAgentFileName));
-    SetIconForSelfExtractorAgent(iconFilePath, LiveExtractorFilePath, programFolder);
+    // The icon goes into a private copy; that copy is what the package carries.
+    StampedAgent agent =
+        SetIconForSelfExtractorAgent(iconFilePath, LiveExtractorFilePath, programFolder);
     ByteBuffer headerArray;
     std::uint32_t totalDataSize = 0;
     CreateHeaderArray(resultList, headerArray, std::u16string(kAgentFileName), driverFilePath, n,
                       totalDataSize, decompressFlags, programFolder, password, aboutMessage,
                       aboutTitle, extractFolderOption);
-    MergeIntoSingleFile(headerArray, outputFilepath, outputFileName, LiveExtractorFilePath,
-                        programFolder, resultList, n, totalDataSize);
+    MergeIntoSingleFile(headerArray, outputFilepath, outputFileName, agent.path(), programFolder,
+                        resultList, n, totalDataSize);
   } catch (const BuildFailure&) {
     result = false;
   } catch (const std::bad_alloc&) {

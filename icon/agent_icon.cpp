@@ -1,9 +1,202 @@
 #include "icon/agent_icon.h"
 
-namespace pf {
+#include <new>
 
-// Until the icon step arrives, the agent keeps its own icon.
-void SetIconForSelfExtractorAgent(const std::u16string&, const std::u16string&,
-                                  const std::u16string&) {}
+#include "engine/build_failure.h"
+#include "engine/locate_file.h"
+#include "engine/package_names.h"
+#include "platform/os.h"
+#include "trace/trace_log.h"
+
+namespace pf {
+namespace {
+
+constexpr std::uint16_t kRtIcon = 3;
+constexpr std::uint16_t kRtGroupIcon = 14;
+constexpr std::uint16_t kNeutralLanguage = 0;
+constexpr std::uint16_t kEnglishUs = 1033;
+
+void Put16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// A fresh file with ordinary attributes: a copy made with the file system's
+// copy would inherit a read-only flag, which the resource update refuses.
+bool CopyAgent(const std::u16string& from, const std::u16string& to) {
+  auto in = os::OpenForRead(from);
+  if (!in) return false;
+  auto out = os::CreateForWrite(to);
+  if (!out) return false;
+  std::vector<std::uint8_t> chunk(1 << 20);
+  for (;;) {
+    auto got = in->Read(chunk.data(), chunk.size());
+    if (!got) return false;
+    if (*got == 0) return true;
+    if (!out->Write(chunk.data(), *got)) return false;
+  }
+}
+
+// A unique name in the user's temporary folder for this build's copy.
+std::u16string PrivateAgentPath() {
+  std::u16string folder = os::GetEnv(u"temp").value_or(os::GetEnv(u"tmp").value_or(u"."));
+  return folder + u"\\SelfExtractor" + os::UniqueSuffix() + u".exe";
+}
+
+}  // namespace
+
+StampedAgent::StampedAgent(StampedAgent&& other) noexcept
+    : path_(std::move(other.path_)), owned_(other.owned_) {
+  other.owned_ = false;
+}
+
+StampedAgent::~StampedAgent() {
+  if (owned_) os::DeleteFileAt(path_);
+}
+
+std::array<std::uint8_t, kGroupIconDirSize> MakeGroupIconDir(std::int32_t fileLen) {
+  std::array<std::uint8_t, kGroupIconDirSize> d{};
+  Put16(&d[0], 0);    // idReserved
+  Put16(&d[2], 1);    // idType: icon
+  Put16(&d[4], 1);    // idCount
+  d[6] = 64;          // bWidth
+  d[7] = 64;          // bHeight
+  d[8] = 0;           // bColorCount
+  d[9] = 0;           // bReserved
+  Put16(&d[10], 1);   // wPlanes
+  Put16(&d[12], 24);  // wBitCount
+  Put32(&d[14],
+        static_cast<std::uint32_t>(fileLen - static_cast<std::int32_t>(kIconFileHeaderSize)));
+  Put16(&d[18], 1);  // nID
+  return d;
+}
+
+IconImplementer::IconImplementer(std::u16string iconFile) : iconFile_(std::move(iconFile)) {
+  Write(u"Entered IconImplementer");
+  IconFileInitialize();
+  Write(u"Exited IconImplementer");
+}
+
+IconImplementer::~IconImplementer() {
+  Write(u"Entered ~IconImplementer");
+  lpBuffer_.clear();
+  lpBuffer_.shrink_to_fit();
+  Write(u"Exited ~IconImplementer");
+}
+
+void IconImplementer::IconFileInitialize() {
+  Write(u"Entered IconFileInitialize");
+  CreateFileBuffer();
+  ReadFileIntoBuffer();
+  Write(u"Exited IconFileInitialize");
+}
+
+void IconImplementer::CreateFileBuffer() {
+  Write(u"Entered CreateFileBuffer");
+  fileLen_ = GetFileLength();
+  try {
+    lpBuffer_.assign(static_cast<std::size_t>(fileLen_ < 0 ? 0 : fileLen_), 0);
+  } catch (const std::bad_alloc&) {
+    Write(u"Icon Error: Memory Allocation for lpBuffer Failed");
+    throw BuildFailure{};
+  }
+  Write(u"Exited CreateFileBuffer");
+}
+
+std::int32_t IconImplementer::GetFileLength() {
+  Write(u"Entered GetFileLength");
+  std::uint64_t size = os::StatSize(iconFile_).value_or(0);
+  // A length the 32-bit field cannot hold cannot be a single icon either;
+  // it is read as 0 and refused below as too short.
+  auto fileLen = size > 0x7FFFFFFF ? 0 : static_cast<std::int32_t>(size);
+  Write(u"Exited GetFileLength fileLen: %d", fileLen);
+  return fileLen;
+}
+
+void IconImplementer::ReadFileIntoBuffer() {
+  Write(u"Entered ReadFileIntoBuffer");
+  auto file = os::OpenForRead(iconFile_);
+  if (!file) {
+    Write(u"Icon Error: Invalid File Handle during File open");
+    throw BuildFailure{};
+  }
+  auto got = lpBuffer_.empty() ? std::optional<std::size_t>(0)
+                               : file->Read(lpBuffer_.data(), lpBuffer_.size());
+  if (!got || *got != lpBuffer_.size()) {
+    Write(u"Icon Error: Reading Icon  file Failed");
+    throw BuildFailure{};
+  }
+  // The image starts at byte 22; a shorter file has none to write.
+  if (lpBuffer_.size() < kIconFileHeaderSize) {
+    Write(u"Icon Error: Icon file shorter than 22 bytes: %s", iconFile_);
+    throw BuildFailure{};
+  }
+  Write(u"Exited ReadFileIntoBuffer");
+}
+
+void IconImplementer::SetIconProperties() {
+  Write(u"Entered SetIconProperties");
+  groupIconDir_ = MakeGroupIconDir(fileLen_);
+  Write(u"Exited SetIconProperties");
+}
+
+void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
+  Write(u"Entered UpdateIcon");
+  auto update = os::BeginResourceUpdate(targetFile);
+  if (!update) {
+    Write(u"Icon Error: Begin update resource failed");
+    throw BuildFailure{};
+  }
+  if (!update->Update(kRtIcon, std::uint16_t{1}, kNeutralLanguage,
+                      lpBuffer_.data() + kIconFileHeaderSize,
+                      lpBuffer_.size() - kIconFileHeaderSize)) {
+    Write(u"Icon Error: Icon Header update failed");
+    update->End(true);
+    throw BuildFailure{};
+  }
+  if (!update->Update(kRtGroupIcon, std::u16string(u"MAINICON"), kEnglishUs, groupIconDir_.data(),
+                      groupIconDir_.size())) {
+    Write(u"Icon Error: Icon update failed");
+    update->End(true);
+    throw BuildFailure{};
+  }
+  update->End(false);
+  Write(u"Exited UpdateIcon");
+}
+
+void ChangeIconInPE(const std::u16string& iconFile, const std::u16string& targetFile) {
+  Write(u"Entered ChangeIconInPE:- ");
+  IconImplementer icon(iconFile);
+  icon.SetIconProperties();
+  icon.UpdateIcon(targetFile);
+  Write(u"Exited ChangeIconInPE:- ");
+}
+
+StampedAgent SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
+                                          const std::u16string& LiveExtractorFilePath,
+                                          const std::u16string& programFolder) {
+  Write(u"Entered SetIconForSelfExtractorAgent:-");
+  std::u16string iconFile = !iconFilePath.empty()
+                                ? iconFilePath
+                                : LocateFile(programFolder, std::u16string(kDefaultIconName));
+  std::u16string copyPath = PrivateAgentPath();
+  if (!CopyAgent(LiveExtractorFilePath, copyPath)) {
+    os::DeleteFileAt(copyPath);
+    Write(u"Icon Error: Copying the agent failed: %s", copyPath);
+    Write(u"Change Icon failed. Hence skipped and continued the process");
+    return StampedAgent(LiveExtractorFilePath, false);
+  }
+  StampedAgent stamped(copyPath, true);
+  try {
+    ChangeIconInPE(iconFile, stamped.path());
+  } catch (const BuildFailure&) {
+    Write(u"Change Icon failed. Hence skipped and continued the process");
+  }
+  return stamped;
+}
 
 }  // namespace pf

@@ -1,11 +1,78 @@
-// Gives the agent the chosen icon, or the default one, before it is copied.
+// Gives the package the chosen icon, or the default one. The icon is stamped
+// into a private copy of the agent, never into the shipped agent itself, so
+// a read-only program folder still gets the icon and an interrupted update
+// cannot damage the agent every later build copies.
 #pragma once
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pf {
 
-void SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
-                                  const std::u16string& LiveExtractorFilePath,
-                                  const std::u16string& programFolder);
+// The agent a build appends: a stamped private copy (deleted with this
+// object) or, when no copy could be made, the located agent as it is.
+class StampedAgent {
+ public:
+  StampedAgent() = default;
+  StampedAgent(std::u16string path, bool owned) : path_(std::move(path)), owned_(owned) {}
+  StampedAgent(StampedAgent&& other) noexcept;
+  StampedAgent& operator=(StampedAgent&&) = delete;
+  StampedAgent(const StampedAgent&) = delete;
+  StampedAgent& operator=(const StampedAgent&) = delete;
+  ~StampedAgent();
+
+  const std::u16string& path() const { return path_; }
+  // True when path() is a private copy rather than the shipped agent.
+  bool isCopy() const { return owned_; }
+
+ private:
+  std::u16string path_;
+  bool owned_ = false;
+};
+
+// Fails the build only when no icon was chosen and the default icon is
+// found nowhere; a failed icon change is traced and skipped.
+StampedAgent SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
+                                          const std::u16string& LiveExtractorFilePath,
+                                          const std::u16string& programFolder);
+
+// Replaces the icon of `targetFile` with the one in `iconFile`; raises the
+// build failure after its trace line.
+void ChangeIconInPE(const std::u16string& iconFile, const std::u16string& targetFile);
+
+// The icon file's directory header and its one entry come before the image.
+inline constexpr std::size_t kIconFileHeaderSize = 22;
+inline constexpr std::size_t kGroupIconDirSize = 20;
+
+// One icon change: the whole .ico file and the group directory written
+// as "MAINICON".
+class IconImplementer {
+ public:
+  explicit IconImplementer(std::u16string iconFile);
+  ~IconImplementer();
+  IconImplementer(const IconImplementer&) = delete;
+  IconImplementer& operator=(const IconImplementer&) = delete;
+
+  void SetIconProperties();
+  void UpdateIcon(const std::u16string& targetFile);
+
+  const std::array<std::uint8_t, kGroupIconDirSize>& groupIconDir() const { return groupIconDir_; }
+
+ private:
+  void IconFileInitialize();
+  void CreateFileBuffer();
+  std::int32_t GetFileLength();
+  void ReadFileIntoBuffer();
+
+  std::u16string iconFile_;
+  std::vector<std::uint8_t> lpBuffer_;
+  std::int32_t fileLen_ = 0;
+  std::array<std::uint8_t, kGroupIconDirSize> groupIconDir_{};
+};
+
+// The 20-byte group directory for an .ico file of `fileLen` bytes: one
+// 64x64 24-bit image of fileLen - 22 bytes under image id 1.
+std::array<std::uint8_t, kGroupIconDirSize> MakeGroupIconDir(std::int32_t fileLen);
 
 }  // namespace pf

@@ -1,6 +1,7 @@
 // The native stand-in of the seam for unit tests: the same contracts on a
 // POSIX file system. Backslashes in paths become "/", and names are UTF-8.
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -233,22 +234,27 @@ bool AppendToFile(const std::u16string& path, const std::string& bytes) {
 
 Library& Library::operator=(Library&& other) noexcept {
   if (this != &other) {
+    Free();
     module_ = other.module_;
     other.module_ = nullptr;
   }
   return *this;
 }
 
-// Windows libraries cannot be loaded natively: every load fails, which is
-// what the build steps see when a library is missing.
+// A native shared object stands in for a Windows library in the unit tests;
+// a Windows DLL fails to load, as a missing library does.
 void Library::Free() {
+  if (module_) dlclose(module_);
   module_ = nullptr;
 }
-void* Library::Symbol(const char*) const {
-  return nullptr;
+void* Library::Symbol(const char* name) const {
+  return module_ ? dlsym(module_, name) : nullptr;
 }
-std::optional<Library> LoadLibraryAt(const std::u16string&) {
-  return std::nullopt;
+std::optional<Library> LoadLibraryAt(const std::u16string& path) {
+  if (path.empty()) return std::nullopt;
+  void* module = dlopen(Native(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) return std::nullopt;
+  return Library(module);
 }
 
 bool ResourceUpdate::Update(std::uint16_t, const ResourceName&, std::uint16_t, const std::uint8_t*,

@@ -26,6 +26,7 @@ class PackageBench {
     ws_.File(u"prog\\SelfExtractor.exe", agent_);
     ws_.File(u"prog\\7z.dll", "codec library bytes");
     ws_.File(u"prog\\Client7z.dll", "client library bytes");
+    ws_.File(u"prog\\ZPK_ICON.ico", std::string(22, '\0') + "default icon image");
     out_ = ws_.Folder(u"out");
   }
 

@@ -50,6 +50,46 @@ std::u16string Core(const fs::path& p) {
 #endif
 }
 
+// Removes a folder and everything in it. On Windows the walk uses "\\?\"
+// paths and Win32 calls, which (unlike the runtime's std::filesystem) go
+// past 259 characters; read-only files are made writable first.
+void RemoveTree(const fs::path& folder) {
+#ifdef _WIN32
+  std::wstring root = fs::absolute(folder).wstring();
+  if (root.rfind(L"\\\\?\\", 0) != 0) root = L"\\\\?\\" + root;
+  struct Walk {
+    static void Remove(const std::wstring& dir) {
+      WIN32_FIND_DATAW data;
+      HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+      if (find != INVALID_HANDLE_VALUE) {
+        do {
+          std::wstring name = data.cFileName;
+          if (name == L"." || name == L"..") continue;
+          std::wstring path = dir + L"\\" + name;
+          if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+              !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            Remove(path);
+          } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+          }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+      }
+      RemoveDirectoryW(dir.c_str());
+    }
+  };
+  Walk::Remove(root);
+#else
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+  fs::remove_all(folder, ec);
+#endif
+}
+
 std::u16string GetEnvOrEmpty(const std::u16string& name) {
   return os::GetEnv(name).value_or(u"");
 }
@@ -81,7 +121,7 @@ Workspace::Workspace() {
   name << "pf-test-" << getpid() << "-" << ++counter;
 #endif
   fs::path dir = fs::temp_directory_path() / name.str();
-  fs::remove_all(dir);
+  RemoveTree(dir);
   fs::create_directories(dir);
   root_ = Core(fs::canonical(dir));
   previousDir_ = Core(fs::current_path());
@@ -104,12 +144,7 @@ Workspace::~Workspace() {
       SetEnv(name, value);
     }
   }
-  // Read-only files would stop the clean-up on Windows.
-  for (auto it = fs::recursive_directory_iterator(Native(root_), ec);
-       it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
-  }
-  fs::remove_all(Native(root_), ec);
+  RemoveTree(Native(root_));
 }
 
 std::u16string Workspace::Path(const std::u16string& relative) const {

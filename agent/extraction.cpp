@@ -1,0 +1,325 @@
+#include "agent/extraction.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "agent/entry_names.h"
+#include "agent/exit_codes.h"
+#include "engine/package_names.h"
+#include "platform/text.h"
+#include "platform/win32/unique_handle.h"
+
+namespace pf::agent {
+namespace {
+
+using DecompressFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int);
+
+// The client library's result codes that the agent tells apart.
+constexpr int kClientUnsafeEntry = 11;
+constexpr int kClientTargetWriteFailed = 12;
+
+constexpr std::size_t kChunk = std::size_t{4} << 20;
+
+std::wstring W(std::u16string_view s) {
+  return ToWide(s);
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+  return folder + L"\\" + name;
+}
+
+// A folder no other run uses: the process id, the clock and a counter,
+// retried while the name is taken.
+std::wstring MakeUniqueFolder(const std::wstring& parent, const std::wstring& prefix) {
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::wstring path =
+        Join(parent, prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                         std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter));
+    if (CreateDirectoryW(path.c_str(), nullptr)) return path;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  }
+  return {};
+}
+
+bool MakeFolders(const std::wstring& folder) {
+  int r = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  if (r == ERROR_SUCCESS || r == ERROR_ALREADY_EXISTS) {
+    DWORD a = GetFileAttributesW(folder.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  return false;
+}
+
+// Removes a folder tree when it goes out of scope, on every way out.
+class TreeGuard {
+ public:
+  explicit TreeGuard(std::wstring folder) : folder_(std::move(folder)) {}
+  ~TreeGuard() {
+    if (!folder_.empty()) RemoveTree(folder_);
+  }
+  TreeGuard(const TreeGuard&) = delete;
+  TreeGuard& operator=(const TreeGuard&) = delete;
+
+ private:
+  std::wstring folder_;
+};
+
+// Moves everything in `from` into `to`, merging folders that exist in both
+// and replacing files.
+bool MoveContents(const std::wstring& from, const std::wstring& to) {
+  WIN32_FIND_DATAW data;
+  pf::win::unique_hfind find(FindFirstFileW(Join(from, L"*").c_str(), &data));
+  if (!find) return true;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    std::wstring src = Join(from, name), dst = Join(to, name);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      DWORD a = GetFileAttributesW(dst.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!MoveContents(src, dst)) return false;
+        continue;
+      }
+      if (!MoveFileExW(src.c_str(), dst.c_str(), 0)) return false;
+    } else {
+      DWORD a = GetFileAttributesW(dst.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(dst.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+      if (!MoveFileExW(src.c_str(), dst.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    }
+  } while (FindNextFileW(find.get(), &data));
+  return true;
+}
+
+enum class CopyOutcome { kDone, kReadFailed, kWriteFailed, kCancelled };
+
+class PayloadReader {
+ public:
+  PayloadReader(HANDLE package, ProgressSink& progress, std::uint64_t total,
+                const std::atomic<bool>& cancel)
+      : package_(package), progress_(progress), total_(total), cancel_(cancel), buffer_(kChunk) {}
+
+  // Copies the next `size` payload bytes into a new file at `path`.
+  CopyOutcome CopyTo(const std::wstring& path, std::uint64_t size) {
+    pf::win::unique_hfile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return CopyOutcome::kWriteFailed;
+    while (size > 0) {
+      if (cancel_) return CopyOutcome::kCancelled;
+      DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(size, buffer_.size()));
+      DWORD got = 0;
+      if (!ReadFile(package_, buffer_.data(), want, &got, nullptr) || got != want)
+        return CopyOutcome::kReadFailed;
+      DWORD put = 0;
+      if (!WriteFile(out.get(), buffer_.data(), got, &put, nullptr) || put != got)
+        return CopyOutcome::kWriteFailed;
+      size -= got;
+      done_ += got;
+      progress_.Bytes(done_, total_);
+    }
+    return CopyOutcome::kDone;
+  }
+
+ private:
+  HANDLE package_;
+  ProgressSink& progress_;
+  std::uint64_t total_;
+  const std::atomic<bool>& cancel_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t done_ = 0;
+};
+
+ExtractionResult Failure(int code, std::wstring message) {
+  return {code, std::move(message)};
+}
+
+std::wstring TempFolder() {
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (n == 0 || n > buffer.size()) return L".";
+  buffer.resize(n);
+  return buffer;
+}
+
+}  // namespace
+
+FileSource::FileSource(HANDLE file) : file_(file) {
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(file_, &size)) length_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  if (offset > length_ || out.size() > length_ - offset) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return false;
+  std::size_t done = 0;
+  while (done < out.size()) {
+    DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(file_, out.data() + done, want, &got, nullptr) || got == 0) return false;
+    done += got;
+  }
+  return true;
+}
+
+bool RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  {
+    pf::win::unique_hfind find(FindFirstFileW(Join(folder, L"*").c_str(), &data));
+    if (find) {
+      do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = Join(folder, name);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+          SetFileAttributesW(path.c_str(), data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(path);
+        else
+          DeleteFileW(path.c_str());
+      } while (FindNextFileW(find.get(), &data));
+    }
+  }
+  return RemoveDirectoryW(folder.c_str()) != FALSE ||
+         GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
+                         ProgressSink& progress, const std::atomic<bool>& cancel) {
+  const auto& entries = layout.header.entries;
+  // Validated by the caller; checked again here because everything below
+  // trusts the names.
+  if (auto problem = CheckPackageEntries(layout.header)) return Failure(kExitDamaged, W(*problem));
+
+  bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!MakeFolders(target))
+    return Failure(kExitCannotWrite, L"The folder " + target + L" cannot be created.");
+  std::wstring privateTemp = MakeUniqueFolder(TempFolder(), L"pfx-");
+  if (privateTemp.empty())
+    return Failure(kExitCannotWrite, L"The temporary folder cannot be written.");
+  TreeGuard tempGuard(privateTemp);
+  std::wstring staging = MakeUniqueFolder(target, L".pfx-staging-");
+  if (staging.empty())
+    return Failure(kExitCannotWrite, L"The folder " + target + L" cannot be written.");
+  SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  TreeGuard stagingGuard(staging);
+  auto undoTarget = [&] {
+    if (!targetExisted) RemoveDirectoryW(target.c_str());  // only when we made it and it is empty
+  };
+
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(layout.payloadOffset);
+  if (!SetFilePointerEx(package, at, nullptr, FILE_BEGIN))
+    return Failure(kExitDamaged, L"The package cannot be read.");
+
+  PayloadReader reader(package, progress, layout.header.payloadSize, cancel);
+  std::vector<std::pair<std::wstring, std::wstring>> archives;  // path, entry name
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto& e = entries[i];
+    std::wstring path;
+    if (i == 0) {
+      path = Join(privateTemp, W(kCodecLibraryName));
+    } else if (i == 1) {
+      path = Join(privateTemp, W(kClientLibraryName));
+    } else if (e.flag == 1) {
+      // Each archive in its own folder: two may share a name.
+      std::wstring folder = Join(privateTemp, L"a" + std::to_wstring(i));
+      if (!CreateDirectoryW(folder.c_str(), nullptr))
+        return Failure(kExitCannotWrite, L"The temporary folder cannot be written.");
+      path = Join(folder, W(e.name));
+      archives.emplace_back(path, W(e.name));
+    } else {
+      path = Join(staging, W(e.name));
+    }
+    switch (reader.CopyTo(path, e.size)) {
+      case CopyOutcome::kDone:
+        break;
+      case CopyOutcome::kCancelled:
+        undoTarget();
+        return Failure(kExitCancelled, L"Extraction cancelled.");
+      case CopyOutcome::kReadFailed:
+        undoTarget();
+        return Failure(kExitDamaged, L"The package cannot be read.");
+      case CopyOutcome::kWriteFailed:
+        undoTarget();
+        return Failure(kExitCannotWrite, L"The file " + W(e.name) + L" cannot be written.");
+    }
+  }
+
+  if (!archives.empty()) {
+    std::wstring client = Join(privateTemp, W(kClientLibraryName));
+    pf::win::unique_hmodule library(LoadLibraryW(client.c_str()));
+    auto decompress = library ? reinterpret_cast<DecompressFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(library.get(), "Decompress")))
+                              : nullptr;
+    if (!decompress) {
+      undoTarget();
+      return Failure(kExitDamaged, L"The package's extraction library cannot be loaded.");
+    }
+    for (const auto& [path, name] : archives) {
+      if (cancel) {
+        undoTarget();
+        return Failure(kExitCancelled, L"Extraction cancelled.");
+      }
+      progress.Unpacking(name);
+      const wchar_t* argv[] = {client.c_str(), L"x", path.c_str()};
+      const wchar_t* files[] = {staging.c_str()};
+      int r = decompress(3, argv, files, 1);
+      if (cancel) {
+        undoTarget();
+        return Failure(kExitCancelled, L"Extraction cancelled.");
+      }
+      if (r != 0) {
+        undoTarget();
+        if (r == kClientTargetWriteFailed)
+          return Failure(kExitCannotWrite,
+                         L"The files of " + name + L" cannot be written to " + target + L".");
+        if (r == kClientUnsafeEntry)
+          return Failure(kExitDamaged, L"The package is damaged: the archive " + name +
+                                           L" holds an entry that would land outside the folder.");
+        return Failure(kExitDamaged, L"The package is damaged: the archive " + name +
+                                         L" cannot be unpacked (error " + std::to_wstring(r) +
+                                         L").");
+      }
+    }
+  }
+  if (!MoveContents(staging, target))
+    return Failure(kExitCannotWrite, L"The files cannot be moved into " + target + L".");
+  return {kExitSuccess, {}};
+}
+
+bool RunAfterExtraction(const std::wstring& driverFilePath, const std::wstring& target, bool wait) {
+  pf::win::unique_handle process;
+  std::wstring asFile = Join(target, driverFilePath);
+  DWORD a = GetFileAttributesW(asFile.c_str());
+  if (!EntryNameProblem(FromWide(driverFilePath)) && a != INVALID_FILE_ATTRIBUTES &&
+      !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = asFile.c_str();
+    info.lpDirectory = target.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) return false;
+    process.reset(info.hProcess);
+  } else {
+    std::wstring commandLine = driverFilePath;  // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        target.c_str(), &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    process.reset(info.hProcess);
+  }
+  if (wait && process) WaitForSingleObject(process.get(), INFINITE);
+  return true;
+}
+
+}  // namespace pf::agent

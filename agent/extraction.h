@@ -1,0 +1,53 @@
+// The extraction itself, on Windows: entries written into a staging folder
+// inside the target, archives unpacked there through the client library
+// from a private temporary folder, and everything moved into the target
+// only once all of it came out.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "agent/package_layout.h"
+
+namespace pf::agent {
+
+// The package file, read through one handle.
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(HANDLE file);
+  std::uint64_t Length() const override { return length_; }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+ private:
+  HANDLE file_;
+  std::uint64_t length_ = 0;
+};
+
+// What the extraction tells whoever watches it; called on its own thread.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void Bytes(std::uint64_t done, std::uint64_t total) = 0;
+  // An archive is being unpacked: its progress is not known.
+  virtual void Unpacking(const std::wstring& name) = 0;
+};
+
+struct ExtractionResult {
+  int exitCode = 0;
+  std::wstring message;  // for the user when exitCode is not success
+};
+
+ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
+                         ProgressSink& progress, const std::atomic<bool>& cancel);
+
+// Runs the header's run entry in the target folder: a file of the package
+// is opened with its program, anything else runs as a command line. With
+// `wait`, returns once it ended. False when it could not be started.
+bool RunAfterExtraction(const std::wstring& driverFilePath, const std::wstring& target, bool wait);
+
+// Deletes a folder and everything in it; true when it is gone.
+bool RemoveTree(const std::wstring& folder);
+
+}  // namespace pf::agent

@@ -1,0 +1,49 @@
+// The compression client library's one export, as the builder and the
+// extraction agent call it. No 7-Zip header is needed to call it.
+//
+//   argv  = { the library's own path, command, archive path }; 7z.dll is
+//           loaded from the folder of argv[0].
+//   "a"   : replaces (or creates) the 7z archive argv[2] with `files` stored
+//           under their bare names: LZMA2, solid, all cores, default level.
+//           count 0 makes a valid empty archive; a path listed twice is
+//           stored once. The archive is written beside its final path and
+//           renamed into place only when complete, so a failure leaves the
+//           old archive (or none) and no partial file.
+//   "x"   : extracts argv[2] into the folder files[0] (count >= 1), making
+//           folders as needed and keeping file times. An entry whose path is
+//           absolute, carries a drive or climbs out with ".." is skipped and
+//           the call returns kClient7zUnsafeEntry after the others are out.
+//
+// The result is 0 on success, otherwise one of the codes below.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum Client7zResult {
+  kClient7zOk = 0,
+  kClient7zBadArguments = 1,        // argc < 3, a null argument, count < 0, unknown command,
+                                    // "x" without a target folder
+  kClient7zCodecMissing = 2,        // 7z.dll cannot be loaded or lacks CreateObject
+  kClient7zCodecRefused = 3,        // 7z.dll gave no 7z handler or refused the settings
+  kClient7zInputMissing = 4,        // "a": a listed file does not exist
+  kClient7zInputUnreadable = 5,     // "a": a listed file cannot be opened or read (or is a folder)
+  kClient7zDuplicateName = 6,       // "a": two different files share one bare name
+  kClient7zArchiveWriteFailed = 7,  // "a": the archive cannot be written or moved into place
+  kClient7zPackFailed = 8,          // "a": the codec failed for another reason
+  kClient7zArchiveOpenFailed = 9,   // "x": the archive file cannot be opened
+  kClient7zNotAnArchive = 10,       // "x": the file is not a readable 7z archive
+  kClient7zUnsafeEntry = 11,        // "x": at least one entry was refused (the rest are out)
+  kClient7zTargetWriteFailed = 12,  // "x": a folder or file in the target cannot be written
+  kClient7zDataError = 13,          // "x": damaged data, CRC mismatch, unsupported method or
+                                    // an encrypted entry
+  kClient7zInternalError = 14       // out of memory or another unexpected failure
+};
+
+// Exported undecorated as "Decompress" (see client7z.def).
+int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count);
+
+#ifdef __cplusplus
+}
+#endif

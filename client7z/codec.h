@@ -1,0 +1,48 @@
+// 7z.dll, loaded from the folder of the client's own path, and the 7z
+// format handler it creates.
+#pragma once
+#include <string>
+
+#include "client7z/seven_zip.h"
+#include "platform/win32/unique_handle.h"
+
+namespace client7z {
+
+class Codec {
+ public:
+  // Loads folder\7z.dll; check loaded() before use.
+  explicit Codec(const std::wstring& folder);
+  bool loaded() const { return createObject_ != nullptr; }
+  // A new 7z handler object with the interface `iid`, or a failure result.
+  HRESULT CreateHandler(REFIID iid, void** object) const;
+
+ private:
+  pf::win::unique_hmodule module_;
+  Func_CreateObject createObject_ = nullptr;
+};
+
+// Owns one reference to a 7-Zip interface.
+template <class T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ~ComRef() { reset(); }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  void** put() {
+    reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  void reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+}  // namespace client7z

@@ -1,0 +1,59 @@
+// The export: checks the arguments, loads 7z.dll beside the client and runs
+// one command. Nothing escapes it but a result code.
+#include <cwctype>
+#include <new>
+
+#include "client7z/client7z.h"
+#include "client7z/commands.h"
+#include "client7z/paths.h"
+
+namespace {
+
+// The folder of this library, for a call whose argv[0] names no folder.
+std::wstring OwnFolder() {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(&OwnFolder), &self))
+    return {};
+  std::wstring path(32768, L'\0');
+  DWORD n = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  return client7z::FolderOf(path);
+}
+
+int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count) {
+  using namespace client7z;
+  if (argc < 3 || !argv || !argv[0] || !argv[1] || !argv[2] || count < 0)
+    return kClient7zBadArguments;
+  if (count > 0 && !files) return kClient7zBadArguments;
+  std::vector<std::wstring> list;
+  for (int i = 0; i < count; ++i) {
+    if (!files[i]) return kClient7zBadArguments;
+    list.emplace_back(files[i]);
+  }
+  std::wstring command = argv[1];
+  bool pack = command == L"a" || command == L"A";
+  bool unpack = command == L"x" || command == L"X";
+  if (!pack && !unpack) return kClient7zBadArguments;
+  if (unpack && list.empty()) return kClient7zBadArguments;
+  if (std::wstring(argv[2]).empty()) return kClient7zBadArguments;
+
+  std::wstring folder = FolderOf(argv[0]);
+  if (folder.empty()) folder = OwnFolder();
+  Codec codec(folder);
+  if (!codec.loaded()) return kClient7zCodecMissing;
+  return pack ? PackFiles(codec, argv[2], list) : UnpackArchive(codec, argv[2], list[0]);
+}
+
+}  // namespace
+
+extern "C" int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files,
+                          int count) {
+  try {
+    return Run(argc, argv, files, count);
+  } catch (...) {
+    return kClient7zInternalError;
+  }
+}

@@ -1,0 +1,64 @@
+// The file streams 7z.dll reads from and writes to, over Win32 handles.
+#pragma once
+#include <string>
+
+#include "client7z/com_object.h"
+#include "platform/win32/unique_handle.h"
+
+namespace client7z {
+
+// One input file, read from the start; the handle closes at the last Release.
+class InFileStream final : public ComObject<ISequentialInStream> {
+ public:
+  explicit InFileStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  STDMETHODIMP Read(void* data, UInt32 size, UInt32* processedSize) noexcept override;
+  // The Win32 error of a failed read, 0 when none failed.
+  DWORD readError() const { return readError_; }
+
+ private:
+  bool Accepts(REFIID iid) const override { return iid == IID_ISequentialInStream; }
+  void OnLastRelease() override { file_.reset(); }
+  pf::win::unique_hfile file_;
+  DWORD readError_ = 0;
+};
+
+// The archive being read: seekable.
+class ArchiveInStream final : public ComObject<IInStream> {
+ public:
+  explicit ArchiveInStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  STDMETHODIMP Read(void* data, UInt32 size, UInt32* processedSize) noexcept override;
+  STDMETHODIMP Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept override;
+
+ private:
+  bool Accepts(REFIID iid) const override {
+    return iid == IID_ISequentialInStream || iid == IID_IInStream;
+  }
+  pf::win::unique_hfile file_;
+};
+
+// A file being written: the archive (seekable, 7z rewrites its start
+// header last) or an extracted entry.
+class OutFileStream final : public ComObject<IOutStream> {
+ public:
+  OutFileStream() = default;
+  explicit OutFileStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  STDMETHODIMP Write(const void* data, UInt32 size, UInt32* processedSize) noexcept override;
+  STDMETHODIMP Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept override;
+  STDMETHODIMP SetSize(UInt64 newSize) noexcept override;
+
+  HANDLE handle() const { return file_.get(); }
+  bool failed() const { return failed_; }
+  // Closes the file; false when the close (the last flush) failed.
+  bool Close();
+
+ private:
+  bool Accepts(REFIID iid) const override {
+    return iid == IID_ISequentialOutStream || iid == IID_IOutStream;
+  }
+  pf::win::unique_hfile file_;
+  bool failed_ = false;
+};
+
+HRESULT LastErrorResult();
+
+}  // namespace client7z

@@ -1,0 +1,212 @@
+// The "a" command: an IArchiveUpdateCallback over our list of files, and
+// the archive written to a temporary file that is renamed into place.
+#include <memory>
+
+#include "client7z/client7z.h"
+#include "client7z/commands.h"
+#include "client7z/file_streams.h"
+#include "client7z/paths.h"
+
+namespace client7z {
+namespace {
+
+struct PackItem {
+  std::wstring path;  // long form
+  std::wstring name;  // stored name
+  UInt64 size = 0;
+  FILETIME mtime{};
+  DWORD attributes = 0;
+};
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+int InputFailure(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                 error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH
+             ? kClient7zInputMissing
+             : kClient7zInputUnreadable;
+}
+
+pf::win::unique_hfile OpenInput(const std::wstring& path) {
+  return pf::win::unique_hfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// Stats every file first, so a missing or unreadable one fails the call
+// before an archive is started.
+int CollectItems(const std::vector<std::wstring>& files, std::vector<PackItem>& items) {
+  for (const auto& given : files) {
+    PackItem item;
+    item.path = LongPath(given);
+    if (item.path.empty()) return kClient7zInputMissing;
+    bool listed = false;
+    for (const auto& earlier : items) listed = listed || SameText(earlier.path, item.path);
+    if (listed) continue;
+    item.name = BareName(item.path);
+    for (const auto& earlier : items)
+      if (SameText(earlier.name, item.name)) return kClient7zDuplicateName;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(item.path.c_str(), GetFileExInfoStandard, &data))
+      return InputFailure(GetLastError());
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kClient7zInputUnreadable;
+    if (!OpenInput(item.path)) return InputFailure(GetLastError());
+    item.size = (static_cast<UInt64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    item.mtime = data.ftLastWriteTime;
+    item.attributes = data.dwFileAttributes;
+    items.push_back(std::move(item));
+  }
+  return kClient7zOk;
+}
+
+class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
+ public:
+  explicit UpdateCallback(const std::vector<PackItem>& items) : items_(items) {}
+
+  STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
+  STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
+
+  STDMETHODIMP GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
+                                 UInt32* indexInArchive) noexcept override {
+    if (newData) *newData = 1;
+    if (newProps) *newProps = 1;
+    if (indexInArchive) *indexInArchive = static_cast<UInt32>(-1);
+    return S_OK;
+  }
+
+  STDMETHODIMP GetProperty(UInt32 index, PROPID propID, PROPVARIANT* value) noexcept override {
+    if (index >= items_.size()) return E_INVALIDARG;
+    const PackItem& item = items_[index];
+    value->vt = VT_EMPTY;
+    switch (propID) {
+      case kpidPath:
+        value->bstrVal = SysAllocString(item.name.c_str());
+        if (!value->bstrVal) return E_OUTOFMEMORY;
+        value->vt = VT_BSTR;
+        break;
+      case kpidIsDir:
+      case kpidIsAnti:
+        value->vt = VT_BOOL;
+        value->boolVal = VARIANT_FALSE;
+        break;
+      case kpidSize:
+        value->vt = VT_UI8;
+        value->uhVal.QuadPart = item.size;
+        break;
+      case kpidMTime:
+        value->vt = VT_FILETIME;
+        value->filetime = item.mtime;
+        break;
+      case kpidAttrib:
+        value->vt = VT_UI4;
+        value->ulVal = item.attributes;
+        break;
+      default:
+        break;
+    }
+    return S_OK;
+  }
+
+  STDMETHODIMP GetStream(UInt32 index, ISequentialInStream** inStream) noexcept override {
+    *inStream = nullptr;
+    if (index >= items_.size()) return E_INVALIDARG;
+    try {
+      auto file = OpenInput(items_[index].path);
+      if (!file) {
+        DWORD error = GetLastError();
+        failure_ = InputFailure(error);
+        return HRESULT_FROM_WIN32(error);
+      }
+      streams_.push_back(std::make_unique<InFileStream>(std::move(file)));
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    *inStream = streams_.back().get();
+    (*inStream)->AddRef();
+    return S_OK;
+  }
+
+  STDMETHODIMP SetOperationResult(Int32) noexcept override { return S_OK; }
+
+  // What went wrong on the input side, kClient7zOk when nothing did.
+  int failure() const {
+    if (failure_ != kClient7zOk) return failure_;
+    for (const auto& s : streams_)
+      if (s->readError()) return kClient7zInputUnreadable;
+    return kClient7zOk;
+  }
+
+ private:
+  bool Accepts(REFIID iid) const override {
+    return iid == IID_IArchiveUpdateCallback || iid == IID_IProgress;
+  }
+  const std::vector<PackItem>& items_;
+  std::vector<std::unique_ptr<InFileStream>> streams_;
+  int failure_ = kClient7zOk;
+};
+
+// LZMA2, solid, every processor; the level stays the handler's default.
+HRESULT ApplySettings(IOutArchive* archive) {
+  ComRef<ISetProperties> settings;
+  HRESULT hr = archive->QueryInterface(IID_ISetProperties, settings.put());
+  if (hr != S_OK) return hr;
+  BSTR method = SysAllocString(L"LZMA2");
+  if (!method) return E_OUTOFMEMORY;
+  const wchar_t* names[] = {L"0", L"s", L"mt"};
+  PROPVARIANT values[3] = {};
+  values[0].vt = VT_BSTR;
+  values[0].bstrVal = method;
+  values[1].vt = VT_BOOL;
+  values[1].boolVal = VARIANT_TRUE;
+  values[2].vt = VT_BOOL;
+  values[2].boolVal = VARIANT_TRUE;
+  hr = settings->SetProperties(names, values, 3);
+  SysFreeString(method);
+  return hr;
+}
+
+}  // namespace
+
+int PackFiles(const Codec& codec, const std::wstring& archivePath,
+              const std::vector<std::wstring>& files) {
+  std::vector<PackItem> items;
+  if (int r = CollectItems(files, items); r != kClient7zOk) return r;
+
+  std::wstring finalPath = LongPath(archivePath);
+  if (finalPath.empty()) return kClient7zArchiveWriteFailed;
+  std::wstring partPath = finalPath + L"." + std::to_wstring(GetCurrentProcessId()) + L".part";
+
+  UpdateCallback callback(items);
+  OutFileStream out(
+      pf::win::unique_hfile(CreateFileW(partPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!out.handle() || out.handle() == INVALID_HANDLE_VALUE) return kClient7zArchiveWriteFailed;
+
+  int result = kClient7zOk;
+  {
+    ComRef<IOutArchive> archive;
+    HRESULT hr = codec.CreateHandler(IID_IOutArchive, archive.put());
+    if (hr != S_OK || !archive || ApplySettings(archive.get()) != S_OK) {
+      result = kClient7zCodecRefused;
+    } else {
+      hr = archive->UpdateItems(&out, static_cast<UInt32>(items.size()), &callback);
+      if (hr != S_OK) {
+        result = callback.failure();
+        if (result == kClient7zOk)
+          result = out.failed()          ? kClient7zArchiveWriteFailed
+                   : hr == E_OUTOFMEMORY ? kClient7zInternalError
+                                         : kClient7zPackFailed;
+      }
+    }
+  }
+  if (!out.Close() && result == kClient7zOk) result = kClient7zArchiveWriteFailed;
+  if (result == kClient7zOk && !MoveFileExW(partPath.c_str(), finalPath.c_str(),
+                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    result = kClient7zArchiveWriteFailed;
+  if (result != kClient7zOk) DeleteFileW(partPath.c_str());
+  return result;
+}
+
+}  // namespace client7z

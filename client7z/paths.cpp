@@ -1,0 +1,69 @@
+#include "client7z/paths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace client7z {
+namespace {
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+}  // namespace
+
+std::wstring LongPath(std::wstring_view path) {
+  if (path.empty()) return {};
+  std::wstring given(path);
+  if (given.rfind(L"\\\\?\\", 0) == 0) return given;
+  // GetFullPathNameW resolves "." and ".." and turns "/" into "\"; the
+  // prefixed form is taken literally afterwards.
+  DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return {};
+  full.resize(n);
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::wstring BareName(std::wstring_view path) {
+  auto cut = path.find_last_of(L"\\/");
+  return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
+}
+
+std::wstring FolderOf(std::wstring_view path) {
+  auto cut = path.find_last_of(L"\\/");
+  return cut == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, cut));
+}
+
+std::optional<std::wstring> SafeEntryPath(std::wstring_view entryPath) {
+  if (entryPath.empty() || IsSeparator(entryPath.front())) return std::nullopt;
+  if (entryPath.find(L':') != std::wstring_view::npos) return std::nullopt;
+  std::vector<std::wstring_view> parts;
+  std::size_t start = 0;
+  while (start <= entryPath.size()) {
+    std::size_t end = start;
+    while (end < entryPath.size() && !IsSeparator(entryPath[end])) ++end;
+    std::wstring_view part = entryPath.substr(start, end - start);
+    if (!part.empty() && part != L".") {
+      // Windows drops trailing dots and blanks from a name, so "..." and
+      // ".. " would climb as well: a name of nothing else is refused.
+      if (part.find_first_not_of(L". ") == std::wstring_view::npos) return std::nullopt;
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  if (parts.empty()) return std::nullopt;
+  std::wstring out;
+  for (auto p : parts) {
+    if (!out.empty()) out += L'\\';
+    out += p;
+  }
+  return out;
+}
+
+}  // namespace client7z

@@ -1,0 +1,25 @@
+// Path rules of the client: the long form every file call uses, bare names
+// for packing and the check every archive entry passes before extraction.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace client7z {
+
+// The absolute "\\?\" form of a path (drive or UNC), so no call stops at
+// 259 characters and no name is reinterpreted. Empty when it cannot be made.
+std::wstring LongPath(std::wstring_view path);
+
+// The text after the last "\" or "/".
+std::wstring BareName(std::wstring_view path);
+
+// The folder part of a path (without the last separator), empty if none.
+std::wstring FolderOf(std::wstring_view path);
+
+// An archive entry's path as a relative path with "\" separators, or
+// nothing when it is absolute, names a drive or stream (any ":"), climbs
+// with "..", or has no name at all. "." and empty elements are dropped.
+std::optional<std::wstring> SafeEntryPath(std::wstring_view entryPath);
+
+}  // namespace client7z

@@ -1,0 +1,278 @@
+// Client7z.dll with the real 7z.dll, as the build and the agent call it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "client7z/client7z.h"
+#include "client7z/paths.h"
+#include "platform/os.h"
+#include "platform/text.h"
+#include "platform/win32/unique_handle.h"
+#include "tests/support/test_workspace.h"
+
+namespace {
+
+using DecompressFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int);
+
+std::wstring BinFolder() {
+  return pf::ToWide(pf::os::ExecutableFolder()) + L"\\..\\bin";
+}
+
+std::wstring Long(const std::u16string& path) {
+  return L"\\\\?\\" + pf::ToWide(path);
+}
+
+void WriteBytes(const std::wstring& longPath, const std::string& bytes) {
+  pf::win::unique_hfile f(CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(f) << GetLastError();
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
+}
+
+std::string ReadBytes(const std::wstring& longPath) {
+  pf::win::unique_hfile f(CreateFileW(longPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+  if (!f) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  return bytes;
+}
+
+FILETIME WriteTime(const std::wstring& longPath) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(longPath.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+// Every file under a folder: relative name -> bytes.
+void Collect(const std::wstring& folder, const std::wstring& prefix,
+             std::map<std::wstring, std::string>& out) {
+  WIN32_FIND_DATAW data;
+  pf::win::unique_hfind find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      Collect(folder + L"\\" + name, prefix + name + L"\\", out);
+    else
+      out[prefix + name] = ReadBytes(folder + L"\\" + name);
+  } while (FindNextFileW(find.get(), &data));
+}
+
+std::map<std::wstring, std::string> Tree(const std::wstring& folder) {
+  std::map<std::wstring, std::string> out;
+  Collect(folder, L"", out);
+  return out;
+}
+
+class Client7zTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library_.reset(LoadLibraryW((BinFolder() + L"\\Client7z.dll").c_str()));
+    ASSERT_TRUE(library_) << "Client7z.dll not found beside the tests";
+    decompress_ = reinterpret_cast<DecompressFn>(
+        reinterpret_cast<void*>(GetProcAddress(library_.get(), "Decompress")));
+    ASSERT_NE(decompress_, nullptr);
+    self_ = BinFolder() + L"\\Client7z.dll";
+  }
+
+  int Call(const wchar_t* command, const std::wstring& archive,
+           const std::vector<std::wstring>& files) {
+    const wchar_t* argv[] = {self_.c_str(), command, archive.c_str()};
+    std::vector<const wchar_t*> list;
+    for (const auto& f : files) list.push_back(f.c_str());
+    return decompress_(3, argv, list.data(), static_cast<int>(list.size()));
+  }
+
+  pf::test::Workspace ws_;
+  pf::win::unique_hmodule library_;
+  DecompressFn decompress_ = nullptr;
+  std::wstring self_;
+};
+
+TEST_F(Client7zTest, PackThenUnpackGivesTheSameNamesBytesAndTimes) {
+  // A folder nested past 259 characters, holding a Unicode name.
+  std::wstring deep = Long(ws_.root());
+  for (int i = 0; i < 6; ++i) {
+    deep += L"\\" + std::wstring(50, static_cast<wchar_t>(L'a' + i));
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  }
+  ASSERT_GT(deep.size(), 300u);
+  std::string binary;
+  for (unsigned i = 0; i < 300000; ++i) binary.push_back(static_cast<char>((i * 7919u) >> 3));
+  const std::map<std::wstring, std::string> input = {
+      {L"notes.txt", "plain text\r\n"},
+      {L"Gr\u00fc\u00dfe \u65e5\u672c\u8a9e \U0001F600.txt", "unicode"},
+      {L"empty.bin", ""},
+      {L"data.bin", binary},
+  };
+  std::vector<std::wstring> files;
+  for (const auto& [name, bytes] : input) {
+    std::wstring path = (name == L"data.bin" ? deep : Long(ws_.root())) + L"\\" + name;
+    WriteBytes(path, bytes);
+    files.push_back(path);
+  }
+  // A known time, to see it come back.
+  FILETIME old{0x12345600, 0x01d00000};
+  {
+    pf::win::unique_hfile f(CreateFileW(files[0].c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &old));
+  }
+  files.push_back(files[1]);  // listed twice: stored once
+  std::wstring archive = deep + L"\\packed \u00e9.7z";
+  ASSERT_EQ(Call(L"a", archive, files), kClient7zOk);
+
+  std::wstring target = deep + L"\\out";
+  ASSERT_EQ(Call(L"x", archive, {target}), kClient7zOk);
+  EXPECT_EQ(Tree(target), input);
+  for (std::size_t i = 0; i < 4; ++i) {
+    std::wstring name = files[i].substr(files[i].rfind(L'\\') + 1);
+    FILETIME a = WriteTime(files[i]), b = WriteTime(target + L"\\" + name);
+    EXPECT_EQ(CompareFileTime(&a, &b), 0) << pf::FromWide(name).size();
+  }
+  FILETIME back = WriteTime(target + L"\\" + files[0].substr(files[0].rfind(L'\\') + 1));
+  EXPECT_EQ(CompareFileTime(&back, &old), 0);
+}
+
+TEST_F(Client7zTest, NoFilesMakesAValidEmptyArchive) {
+  std::wstring archive = Long(ws_.Path(u"empty.7z"));
+  ASSERT_EQ(Call(L"a", archive, {}), kClient7zOk);
+  EXPECT_NE(ReadBytes(archive).substr(0, 6), "<missi");
+  EXPECT_EQ(ReadBytes(archive).substr(0, 2), "7z");
+  std::wstring target = Long(ws_.Path(u"out"));
+  ASSERT_EQ(Call(L"x", archive, {target}), kClient7zOk);
+  EXPECT_TRUE(Tree(target).empty());
+}
+
+TEST_F(Client7zTest, AFailedPackLeavesTheOldArchiveAndNoPartialFile) {
+  std::wstring good = Long(ws_.File(u"good.txt", "good"));
+  std::wstring folder = Long(ws_.Folder(u"a folder"));
+  std::wstring other = Long(ws_.Folder(u"other"));
+  WriteBytes(other + L"\\good.txt", "another file with the same name");
+  std::wstring archive = Long(ws_.Path(u"kept.7z"));
+  WriteBytes(archive, "old archive");
+  const std::size_t entries = pf::test::ListFolder(ws_.root()).size();
+  struct Case {
+    std::vector<std::wstring> files;
+    int expected;
+  };
+  const Case cases[] = {
+      {{good, Long(ws_.Path(u"missing.txt"))}, kClient7zInputMissing},
+      {{good, Long(ws_.Path(u"no such folder\\x.txt"))}, kClient7zInputMissing},
+      {{good, folder}, kClient7zInputUnreadable},
+      {{good, other + L"\\good.txt"}, kClient7zDuplicateName},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Call(L"a", archive, c.files), c.expected);
+    EXPECT_EQ(ReadBytes(archive), "old archive");
+    EXPECT_EQ(pf::test::ListFolder(ws_.root()).size(), entries);  // nothing new beside it
+  }
+  // A file held open without sharing cannot be read.
+  pf::win::unique_hfile held(
+      CreateFileW(good.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_EQ(Call(L"a", archive, {good}), kClient7zInputUnreadable);
+  EXPECT_EQ(ReadBytes(archive), "old archive");
+}
+
+TEST_F(Client7zTest, BadCallsAndBadArchivesHaveTheirOwnResults) {
+  std::wstring target = Long(ws_.Path(u"out"));
+  const wchar_t* twoArgs[] = {self_.c_str(), L"a"};
+  EXPECT_EQ(decompress_(2, twoArgs, nullptr, 0), kClient7zBadArguments);
+  EXPECT_EQ(Call(L"q", target, {}), kClient7zBadArguments);
+  EXPECT_EQ(Call(L"x", Long(ws_.Path(u"none.7z")), {}), kClient7zBadArguments);
+  EXPECT_EQ(Call(L"x", Long(ws_.Path(u"none.7z")), {target}), kClient7zArchiveOpenFailed);
+  std::wstring notArchive = Long(ws_.File(u"text.7z", "not an archive at all"));
+  EXPECT_EQ(Call(L"x", notArchive, {target}), kClient7zNotAnArchive);
+
+  // A flipped byte in the packed data.
+  std::string big(200000, 'x');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 31) ^ (i >> 5));
+  std::wstring input = Long(ws_.File(u"big.bin", big));
+  std::wstring archive = Long(ws_.Path(u"big.7z"));
+  ASSERT_EQ(Call(L"a", archive, {input}), kClient7zOk);
+  std::string bytes = ReadBytes(archive);
+  bytes[64] = static_cast<char>(bytes[64] ^ 0x55);
+  WriteBytes(archive, bytes);
+  EXPECT_EQ(Call(L"x", archive, {target}), kClient7zDataError);
+  EXPECT_TRUE(Tree(target).empty());
+
+  // 7z.dll missing beside the client.
+  std::wstring lonely = Long(ws_.Folder(u"lonely")) + L"\\Client7z.dll";
+  const wchar_t* argv[] = {lonely.c_str(), L"a", archive.c_str()};
+  EXPECT_EQ(decompress_(3, argv, nullptr, 0), kClient7zCodecMissing);
+}
+
+TEST_F(Client7zTest, EntriesThatLeaveTheTargetAreRefused) {
+  std::wstring archive = pf::ToWide(pf::os::ExecutableFolder()) + L"\\unsafe_entries.7z";
+  ASSERT_NE(ReadBytes(archive), "<missing>");
+  std::wstring root = Long(ws_.Folder(u"jail"));
+  std::wstring target = root + L"\\inner\\out";
+  EXPECT_EQ(Call(L"x", archive, {target}), kClient7zUnsafeEntry);
+  // Only the one safe entry, nowhere else.
+  std::map<std::wstring, std::string> expected = {{L"inner\\out\\sub\\good.txt", "good\n"}};
+  EXPECT_EQ(Tree(root), expected);
+  EXPECT_EQ(ReadBytes(L"C:\\drive.txt"), "<missing>");
+  EXPECT_EQ(ReadBytes(L"C:\\abs.txt"), "<missing>");
+  std::wstring drive = pf::ToWide(ws_.root().substr(0, 2));
+  for (const wchar_t* name : {L"\\abs.txt", L"\\climb.txt", L"\\back.txt", L"\\deep.txt"})
+    EXPECT_EQ(ReadBytes(drive + name), "<missing>");
+  for (const wchar_t* name : {L"\\climb.txt", L"\\back.txt", L"\\deep.txt"})
+    EXPECT_EQ(ReadBytes(root + L"\\inner" + name), "<missing>");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SafeEntryPath, KeepsRelativeNamesAndRefusesEveryWayOut) {
+  struct Case {
+    const wchar_t* entry;
+    const wchar_t* expected;  // null: refused
+  };
+  const Case cases[] = {
+      {L"file.txt", L"file.txt"},
+      {L"sub/dir\\file.txt", L"sub\\dir\\file.txt"},
+      {L"./a//b/./c", L"a\\b\\c"},
+      {L"..data", L"..data"},
+      {L"name.", L"name."},
+      {L"\u65e5\u672c/\u00e9.txt", L"\u65e5\u672c\\\u00e9.txt"},
+      {L"", nullptr},
+      {L".", nullptr},
+      {L"..", nullptr},
+      {L"../x", nullptr},
+      {L"..\\x", nullptr},
+      {L"a\\..\\..\\x", nullptr},
+      {L"a/../b", nullptr},
+      {L"a/.../b", nullptr},
+      {L"a/.. /b", nullptr},
+      {L"/abs", nullptr},
+      {L"\\abs", nullptr},
+      {L"\\\\server\\share\\x", nullptr},
+      {L"C:x", nullptr},
+      {L"C:\\x", nullptr},
+      {L"sub/C:x", nullptr},
+      {L"file.txt:stream", nullptr},
+  };
+  for (const auto& c : cases) {
+    auto got = client7z::SafeEntryPath(c.entry);
+    if (c.expected) {
+      ASSERT_TRUE(got.has_value()) << pf::FromWide(c.entry).size();
+      EXPECT_EQ(*got, c.expected);
+    } else {
+      EXPECT_FALSE(got.has_value()) << pf::ToUtf8(pf::FromWide(c.entry));
+    }
+  }
+}
+
+}  // namespace

@@ -136,6 +136,68 @@ TEST_F(OptionPages, BrowseFillsTheBoxAndCancelChangesNothing) {
   EXPECT_TRUE(ui.settings().iconFilePath.empty());  // only Next and Finish store it
 }
 
+// The real chooser, not the replaceable one: it opens for the page with
+// the icon filter, and closing it changes nothing.
+struct OpenDialogSeen {
+  HWND dialog = nullptr;
+  bool icoFilter = false;
+};
+OpenDialogSeen* g_seen = nullptr;
+
+BOOL CALLBACK FindIcoFilter(HWND child, LPARAM) {
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  if (std::wstring(text).find(L"*.ico") != std::wstring::npos) g_seen->icoFilter = true;
+  int count = static_cast<int>(SendMessageW(child, CB_GETCOUNT, 0, 0));
+  wchar_t className[64] = {};
+  GetClassNameW(child, className, 64);
+  if (std::wstring(className) == L"ComboBox") {
+    for (int i = 0; i < count; ++i) {
+      wchar_t item[256] = {};
+      if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 255)
+        SendMessageW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      if (std::wstring(item).find(L"*.ico") != std::wstring::npos) g_seen->icoFilter = true;
+    }
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindOpenDialog(HWND window, LPARAM owner) {
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (std::wstring(className) == L"#32770" && IsWindowVisible(window) &&
+      GetWindow(window, GW_OWNER) != nullptr && window != reinterpret_cast<HWND>(owner)) {
+    g_seen->dialog = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK CloseOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), &FindOpenDialog, 0);
+  if (!g_seen->dialog) return;  // not open yet: look again at the next tick
+  KillTimer(nullptr, timer);
+  EnumChildWindows(g_seen->dialog, &FindIcoFilter, 0);
+  PostMessageW(g_seen->dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(OptionPages, BrowseOpensTheSystemChooserWithTheIconFilter) {
+  ui::SetFileOpenHook({});
+  ui.Show(kIconPage);
+  ui.SetText(kIconPage, IDE_ICON_FILE, u"C:\\kept.ico");
+  OpenDialogSeen seen;
+  g_seen = &seen;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &CloseOpenDialog);
+  ASSERT_NE(timer, 0u);
+  ui.Click(kIconPage, IDB_BROWSE_ICON);  // returns once the chooser has closed
+  KillTimer(nullptr, timer);
+  g_seen = nullptr;
+  EXPECT_NE(seen.dialog, nullptr) << "no file chooser opened";
+  EXPECT_TRUE(seen.icoFilter);
+  EXPECT_EQ(ui.Text(kIconPage, IDE_ICON_FILE), u"C:\\kept.ico");
+  EXPECT_TRUE(ui.wizard().iconSelect.chosenFileName().empty());
+}
+
 TEST_F(OptionPages, IconFinishBuildsWithWhatThePagesHoldAndNoRunEntry) {
   std::u16string icon = ws.File(u"app.ico", TinyIcon());
   // A run entry chosen on the last page does not travel with this Finish.

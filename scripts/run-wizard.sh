@@ -2,6 +2,8 @@
 # Opens the wizard under Wine, or says why it cannot.
 set -euo pipefail
 bin=$1
+# Before the cd: $0 may be relative.
+here=$(cd "$(dirname "$0")" && pwd)
 if [ ! -f "$bin/Packforge.exe" ]; then
   echo "run: the wizard (Packforge.exe) is not built yet; 'make demo' builds a package with the console front end." >&2
   exit 1
@@ -11,4 +13,4 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 cd "$bin"
-exec "$(dirname "$0")/wine-run.sh" ./Packforge.exe
+exec "$here/wine-run.sh" ./Packforge.exe

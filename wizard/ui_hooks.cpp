@@ -25,30 +25,6 @@ Hook Replace(Hook hook) {
   return std::exchange(Slot<Hook>(), std::move(hook));
 }
 
-// The open-file dialog returns one full path, or with multiple selection
-// the folder followed by the names, each ended by a zero.
-std::vector<std::u16string> SplitSelection(const std::wstring& buffer) {
-  std::vector<std::wstring> parts;
-  std::size_t at = 0;
-  while (at < buffer.size() && buffer[at] != L'\0') {
-    std::size_t end = buffer.find(L'\0', at);
-    if (end == std::wstring::npos) end = buffer.size();
-    parts.push_back(buffer.substr(at, end - at));
-    at = end + 1;
-  }
-  std::vector<std::u16string> paths;
-  if (parts.size() == 1) {
-    paths.push_back(FromWide(parts[0]));
-    return paths;
-  }
-  for (std::size_t i = 1; i < parts.size(); ++i) {
-    std::wstring folder = parts[0];
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    paths.push_back(FromWide(folder + parts[i]));
-  }
-  return paths;
-}
-
 std::vector<std::u16string> RealFileOpen(HWND owner, const FileOpenOptions& options) {
   // One file: the common item dialog where the system has it.
   if (!options.multiSelect && !options.keepShortcuts) {
@@ -78,7 +54,7 @@ std::vector<std::u16string> RealFileOpen(HWND owner, const FileOpenOptions& opti
   if (options.multiSelect) dialog.Flags |= OFN_ALLOWMULTISELECT;
   if (options.keepShortcuts) dialog.Flags |= OFN_NODEREFERENCELINKS;
   if (!GetOpenFileNameW(&dialog)) return {};
-  return SplitSelection(buffer);
+  return SplitOpenFileSelection(buffer);
 }
 
 int CALLBACK SelectInitialFolder(HWND window, UINT message, LPARAM /*lParam*/, LPARAM data) {
@@ -111,6 +87,30 @@ std::optional<std::u16string> RealChooseFolder(const std::u16string& title,
 }
 
 }  // namespace
+
+// One full path, or with multiple selection the folder followed by the
+// names; each ends with a zero, the list with a second one.
+std::vector<std::u16string> SplitOpenFileSelection(const std::wstring& buffer) {
+  std::vector<std::wstring> parts;
+  std::size_t at = 0;
+  while (at < buffer.size() && buffer[at] != L'\0') {
+    std::size_t end = buffer.find(L'\0', at);
+    if (end == std::wstring::npos) end = buffer.size();
+    parts.push_back(buffer.substr(at, end - at));
+    at = end + 1;
+  }
+  std::vector<std::u16string> paths;
+  if (parts.size() == 1) {
+    paths.push_back(FromWide(parts[0]));
+    return paths;
+  }
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    std::wstring folder = parts[0];
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    paths.push_back(FromWide(folder + parts[i]));
+  }
+  return paths;
+}
 
 int ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption,
                    UINT type) {

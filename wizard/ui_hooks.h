@@ -34,6 +34,8 @@ struct FileOpenOptions {
 // when the user cancelled.
 using FileOpenHook =
     std::function<std::vector<std::u16string>(HWND owner, const FileOpenOptions& options)>;
+// The full paths in the selection buffer that GetOpenFileNameW filled.
+std::vector<std::u16string> SplitOpenFileSelection(const std::wstring& buffer);
 // The shell's folder chooser (no owner, BIF_RETURNONLYFSDIRS |
 // BIF_STATUSTEXT | BIF_NEWDIALOGSTYLE): the folder picked, or nothing.
 // `initialPath`, when not empty, is selected when the chooser opens.

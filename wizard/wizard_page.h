@@ -1,6 +1,9 @@
 // What the four wizard pages share: the sheet they fill, their own Back,
 // Next, Cancel and Finish buttons with their icons, and the "Help" and
-// "Aboutme" links. Each page adds its logic by overriding the checks.
+// "Aboutme" links. Each page adds its logic by overriding the checks and
+// the handlers below; an override of OnInitDialog, OnSetActive, OnCommand
+// or OnNotify calls this class's version for what it does not handle
+// itself (OnNotify first: it answers PSN_SETACTIVE and PSN_KILLACTIVE).
 #pragma once
 #include <string>
 #include <vector>

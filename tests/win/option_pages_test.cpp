@@ -33,9 +33,9 @@ class OptionPages : public ::testing::Test {
   // The only message shown since the last call (empty when none).
   std::u16string TakeMessage() {
     std::u16string text;
-    EXPECT_LE(ui.messages.size(), 1u) << "more than one message";
-    if (!ui.messages.empty()) text = ui.messages.back().text;
-    ui.messages.clear();
+    EXPECT_LE(ui.messages().size(), 1u) << "more than one message";
+    if (!ui.messages().empty()) text = ui.messages().back().text;
+    ui.ForgetMessages();
     return text;
   }
 };
@@ -107,10 +107,10 @@ TEST_F(OptionPages, IconMessagesAreInformationWithTheAppTitle) {
   ui.SetText(kIconPage, IDE_ICON_FILE, u"app.ico");
   ui.SetText(kIconPage, IDE_ABOUT_MESSAGE, Repeat(u"m", 301));
   ui.Click(kIconPage, IDB_ICON_FINISH);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, u"Invalid File");  // the path is checked first
-  EXPECT_EQ(ui.messages[0].caption, u"Kelo Self Extractor");
-  EXPECT_EQ(ui.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text, u"Invalid File");  // the path is checked first
+  EXPECT_EQ(ui.messages()[0].caption, u"Kelo Self Extractor");
+  EXPECT_EQ(ui.messages()[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_TRUE(ui.builds.empty());
   EXPECT_EQ(ui.ActiveIndex(), kIconPage);
 }
@@ -118,17 +118,16 @@ TEST_F(OptionPages, IconMessagesAreInformationWithTheAppTitle) {
 TEST_F(OptionPages, BrowseFillsTheBoxAndCancelChangesNothing) {
   std::u16string icon = ws.File(u"art\\Package.ico", TinyIcon());
   ui.Show(kIconPage);
-  ui.nextFileOpen = {icon};
+  ui.recorder.fileOpenAnswers.push_back({icon});
   ui.Click(kIconPage, IDB_BROWSE_ICON);
-  ASSERT_EQ(ui.fileOpens.size(), 1u);
-  EXPECT_FALSE(ui.fileOpens[0].multiSelect);
-  EXPECT_EQ(ui.fileOpens[0].filterName, u"(*.ico)");
-  EXPECT_EQ(ui.fileOpens[0].filterPattern, u"*.ico");
+  ASSERT_EQ(ui.recorder.fileOpenCalls().size(), 1u);
+  EXPECT_FALSE(ui.recorder.fileOpenCalls()[0].multiSelect);
+  EXPECT_EQ(ui.recorder.fileOpenCalls()[0].filterName, u"(*.ico)");
+  EXPECT_EQ(ui.recorder.fileOpenCalls()[0].filterPattern, u"*.ico");
   EXPECT_EQ(ui.Text(kIconPage, IDE_ICON_FILE), icon);
   EXPECT_EQ(ui.wizard().iconSelect.iconPath(), icon);
   EXPECT_EQ(ui.wizard().iconSelect.chosenFileName(), u"Package.ico");
 
-  ui.nextFileOpen = {};
   ui.Click(kIconPage, IDB_BROWSE_ICON);
   EXPECT_EQ(ui.Text(kIconPage, IDE_ICON_FILE), icon);
   EXPECT_EQ(ui.wizard().iconSelect.iconPath(), icon);
@@ -220,7 +219,7 @@ TEST_F(OptionPages, IconFinishBuildsWithWhatThePagesHoldAndNoRunEntry) {
   EXPECT_EQ(b.aboutTitle, u"Greeting");
   EXPECT_EQ(b.extractFolderOption, 0);  // the password page was never used
   EXPECT_EQ(b.password, u"");
-  EXPECT_EQ(ui.exits, std::vector<UINT>{0});
+  EXPECT_EQ(ui.recorder.exits(), std::vector<UINT>{0});
 }
 
 TEST_F(OptionPages, BackStoresNothing) {
@@ -233,7 +232,7 @@ TEST_F(OptionPages, BackStoresNothing) {
   ui.Click(kPasswordPage, IDR_CHOOSE_FOLDER);
   ui.Click(kPasswordPage, IDB_BACK);
   EXPECT_EQ(ui.ActiveIndex(), kIconPage);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.messages().empty());
   EXPECT_EQ(ui.settings().iconFilePath, u"");
   EXPECT_EQ(ui.settings().aboutMessage, u"");
   EXPECT_EQ(ui.settings().extractFolderOption, 0);
@@ -488,18 +487,18 @@ TEST_P(RunFinish, HandsTheRightEntryToTheBuild) {
   }
   ui.Click(kRunPage, IDB_RUN_FINISH);
   if (!c.shown.empty()) {
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, c.shown);
-    EXPECT_EQ(ui.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, c.shown);
+    EXPECT_EQ(ui.messages()[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_TRUE(ui.builds.empty());
-    EXPECT_TRUE(ui.exits.empty());
+    EXPECT_TRUE(ui.recorder.exits().empty());
     EXPECT_EQ(ui.ActiveIndex(), kRunPage);
     return;
   }
   ASSERT_EQ(ui.builds.size(), 1u);
   EXPECT_EQ(ui.builds[0].driverFilePath, c.runEntry);
   EXPECT_EQ(ui.settings().driverFilePath, u"");  // never stored
-  EXPECT_EQ(ui.exits, std::vector<UINT>{0});
+  EXPECT_EQ(ui.recorder.exits(), std::vector<UINT>{0});
 }
 
 INSTANTIATE_TEST_SUITE_P(

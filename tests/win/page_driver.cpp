@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/merger.h"
@@ -14,23 +15,7 @@
 namespace pf::test {
 
 PageDriver::PageDriver(bool realBuild) : realBuild_(realBuild) {
-  InitWizardCommonControls();
-  richEdit_ = LoadRichEditLibrary();
-  ui::SetMessageBoxHook(
-      [this](HWND, const std::u16string& text, const std::u16string& caption, UINT type) {
-        messages.push_back({text, caption, type});
-        return IDOK;
-      });
-  ui::SetExitProcessHook([this](UINT code) { exits.push_back(code); });
-  ui::SetOpenShellHook([](const std::u16string&) -> INT_PTR { return 33; });
-  ui::SetFileOpenHook([this](HWND, const ui::FileOpenOptions& options) {
-    fileOpens.push_back(options);
-    return nextFileOpen;
-  });
-  ui::SetChooseFolderHook(
-      [](const std::u16string&, const std::u16string&) -> std::optional<std::u16string> {
-        return std::nullopt;
-      });
+  PrepareControls();
   ui::SetBuildHook([this](std::u16string programFolder, std::int32_t noOfFiles,
                           std::vector<std::u16string> dataFiles, std::u16string driverFilePath,
                           std::u16string outputFilepath, std::u16string outputFileName,
@@ -60,21 +45,15 @@ PageDriver::PageDriver(bool realBuild) : realBuild_(realBuild) {
 PageDriver::~PageDriver() {
   wizard_.reset();
   Pump();
-  ui::SetMessageBoxHook({});
-  ui::SetExitProcessHook({});
-  ui::SetOpenShellHook({});
-  ui::SetFileOpenHook({});
-  ui::SetChooseFolderHook({});
   ui::SetBuildHook({});
   ui::SetStartWorkerHook({});
 }
 
-void PageDriver::Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+std::vector<RecordedBox> PageDriver::messages() const {
+  std::vector<RecordedBox> all = recorder.boxes();
+  all.erase(all.begin(),
+            all.begin() + static_cast<std::ptrdiff_t>(std::min(seenBoxes_, all.size())));
+  return all;
 }
 
 void PageDriver::Show(int index) {
@@ -87,10 +66,8 @@ HWND PageDriver::Page(int index) const {
 }
 
 void PageDriver::Click(int page, int id) {
-  HWND button = Item(page, id);
-  EXPECT_NE(button, nullptr) << "no control " << id << " on page " << page;
-  SendMessageW(button, BM_CLICK, 0, 0);
-  Pump();
+  EXPECT_NE(Item(page, id), nullptr) << "no control " << id << " on page " << page;
+  test::Click(Page(page), id);
 }
 
 void PageDriver::SetText(int page, int id, const std::u16string& text) {

@@ -1,6 +1,7 @@
-// Drives the real wizard in-process: a modeless sheet with its four pages,
-// every dialog a test cannot click replaced by a recorder, and the build
-// replaced by a capture of its arguments (or left real, for whole builds).
+// Drives the real wizard in-process: a modeless sheet with its four real
+// pages, every dialog a test cannot click answered by the harness's
+// recorder, and the build captured with its arguments (and run for real,
+// for whole builds) on the calling thread.
 #pragma once
 #include <windows.h>
 
@@ -10,17 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "wizard/control_libraries.h"
+#include "tests/win/wizard_harness.h"
 #include "wizard/packforge_wizard.h"
 #include "wizard/ui_hooks.h"
 
 namespace pf::test {
-
-struct ShownMessage {
-  std::u16string text;
-  std::u16string caption;
-  UINT type = 0;
-};
 
 // What the build received, in the engine's argument order.
 struct BuildCall {
@@ -68,19 +63,19 @@ class PageDriver {
   void Paste(int page, int id, const std::u16string& text);
 
   // Dispatches every waiting message.
-  static void Pump();
+  static void Pump() { PumpMessages(); }
 
-  std::vector<ShownMessage> messages;
+  // The message boxes shown since the last ForgetMessages().
+  std::vector<RecordedBox> messages() const;
+  void ForgetMessages() { seenBoxes_ = recorder.boxes().size(); }
+
+  UiRecorder recorder;
   std::vector<BuildCall> builds;
-  std::vector<UINT> exits;
-  // What the next file-open dialog returns; the options it was opened with.
-  std::vector<std::u16string> nextFileOpen;
-  std::vector<ui::FileOpenOptions> fileOpens;
 
  private:
-  RichEditLibrary richEdit_;
   std::unique_ptr<PackforgeWizard> wizard_;
   bool realBuild_;
+  std::size_t seenBoxes_ = 0;
 };
 
 }  // namespace pf::test

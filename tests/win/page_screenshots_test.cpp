@@ -89,7 +89,7 @@ TEST(PageScreenshots, DISABLED_IconPasswordAndRunPages) {
   ui.SetText(3, IDCB_RUN_FILE, u"setup.exe");
   ui.SetText(3, IDE_COMMAND, u"setup.exe /quiet /log install.txt");
   SaveWindowPicture(ui.sheet(), OutputFolder() + "/run_page.bmp");
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.messages().empty());
 }
 
 }  // namespace

@@ -114,8 +114,8 @@ TEST(WizardPackage, ExtractsAndRunsWithItsPasswordAndNothingWithAWrongOne) {
   ui.Click(3, IDR_COMMAND);
   ui.SetText(3, IDE_COMMAND, command);
   ui.Click(3, IDB_RUN_FINISH);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  ASSERT_EQ(ui.messages[0].text, u"Self Extracting file has been successfully created");
+  ASSERT_EQ(ui.messages().size(), 1u);
+  ASSERT_EQ(ui.messages()[0].text, u"Self Extracting file has been successfully created");
   ASSERT_EQ(ui.builds.size(), 1u);
   EXPECT_EQ(ui.builds[0].driverFilePath, command);
 

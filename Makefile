@@ -46,6 +46,7 @@ demo: win64
 
 bench: win64
 	@bench/run.sh $(BUILD)/win64
+	@bench/extract.sh $(BUILD)/win64
 
 screenshots: win64
 	@scripts/with-display.sh scripts/screenshots.sh $(BUILD)/win64

@@ -192,9 +192,6 @@ bool RemoveTree(const std::wstring& folder) {
 ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel) {
   const auto& entries = layout.header.entries;
-  // Validated by the caller; checked again here because everything below
-  // trusts the names.
-  if (auto problem = CheckPackageEntries(layout.header)) return Failure(kExitDamaged, W(*problem));
 
   bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!MakeFolders(target))
@@ -208,8 +205,11 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
     return Failure(kExitCannotWrite, L"The folder " + target + L" cannot be written.");
   SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_HIDDEN);
   TreeGuard stagingGuard(staging);
+  // After a failure the target is as it was: the staging folder goes, and
+  // so does the target itself when this run made it.
   auto undoTarget = [&] {
-    if (!targetExisted) RemoveDirectoryW(target.c_str());  // only when we made it and it is empty
+    RemoveTree(staging);
+    if (!targetExisted) RemoveDirectoryW(target.c_str());
   };
 
   LARGE_INTEGER at;

@@ -39,6 +39,7 @@ struct ExtractionResult {
   std::wstring message;  // for the user when exitCode is not success
 };
 
+// `layout` must have passed CheckPackageEntries: the names are used as they are.
 ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel);
 

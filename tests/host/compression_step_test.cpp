@@ -43,6 +43,8 @@ class CompressionStepTest : public ::testing::Test {
  protected:
   void SetUp() override {
     program_ = ws_.Folder(u"program");
+    // Builds need the default icon beside the program.
+    ws_.File(u"program\\ZPK_ICON.ico", std::string(22, '\0') + "icon image");
     temp_ = ws_.Path(u"tmp");
     // The trace log on: "1" in the switch file's first units.
     ws_.File(u"appdata\\Kelosoft\\debug.txt", std::string("1\0", 2));

@@ -95,7 +95,9 @@ TEST_F(IconStepTest, FailedChangesAreSkippedWithTheirLines) {
     }
     EXPECT_FALSE(test::FileExists(copy)) << "the private copy outlived the build";
     EXPECT_EQ(test::ReadAll(agent_), "MZ not really a program");
-    os::WriteWholeFile(test::TraceLogPath(ws_), {'\n'});  // the next case's lines only
+    // The next case's lines only: the log starts again with an empty line.
+    std::string blank = EncodeLogLine(u"", os::NativeLogTextForm());
+    os::WriteWholeFile(test::TraceLogPath(ws_), {blank.begin(), blank.end()});
   }
 }
 

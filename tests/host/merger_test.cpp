@@ -9,6 +9,7 @@
 #include "engine/merger.h"
 #include "engine/output_sink.h"
 #include "platform/text.h"
+#include "tests/support/compression_libraries.h"
 #include "tests/support/trace_capture.h"
 #include "trace/trace_log.h"
 
@@ -24,8 +25,7 @@ class PackageBench {
     prog_ = ws_.Folder(u"prog");
     agent_ = "MZ agent stand-in " + std::string(3000, 'A');
     ws_.File(u"prog\\SelfExtractor.exe", agent_);
-    ws_.File(u"prog\\7z.dll", "codec library bytes");
-    ws_.File(u"prog\\Client7z.dll", "client library bytes");
+    test::InstallCompressionLibraries(prog_);
     ws_.File(u"prog\\ZPK_ICON.ico", std::string(22, '\0') + "default icon image");
     out_ = ws_.Folder(u"out");
   }
@@ -77,8 +77,8 @@ TEST_F(MergerTest, WritesAgentHeaderAndEveryBlockInOrder) {
   EXPECT_EQ(h.extractFolderOption, 1);
 
   std::vector<std::pair<std::u16string, std::string>> blocks{
-      {u"7z.dll", "codec library bytes"},
-      {u"Client7z.dll", "client library bytes"},
+      {u"7z.dll", test::ReadAll(prog_ + u"\\7z.dll")},
+      {u"Client7z.dll", test::ReadAll(prog_ + u"\\Client7z.dll")},
       {u"a.zip", a},
       {u"b.rar", b},
       {u"empty.7z", ""}};

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Times one package build with packforge-cli.exe under Wine against the
+# host's `7zz a -t7z -mx5` on the same corpus, and reports wall time, peak
+# memory and output sizes side by side.
+#
+# usage: bench/run.sh BUILD_TREE [MIB...]     (default: 128 512)
+#
+# Peak memory is GNU time's "Maximum resident set size": for 7zz its own
+# process; for the builder the largest process it waited for, which is the
+# Windows process itself (wine's loader becomes it; the wineserver is
+# started beforehand, so it is not counted).
+set -euo pipefail
+tree=$(cd "${1:?usage: bench/run.sh BUILD_TREE [MIB...]}" && pwd)
+shift
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(128 512)
+root=$(cd "$(dirname "$0")/.." && pwd)
+wine_run=$root/scripts/wine-run.sh
+export PF_WINEPREFIX=${PF_WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=-all
+
+corpus_script=
+for c in "$root/../shared/bench/make_corpus.py" "$root/../../shared/bench/make_corpus.py"; do
+  [ -f "$c" ] && { corpus_script=$c; break; }
+done
+[ -n "$corpus_script" ] || { echo "bench: make_corpus.py not found in ../shared/bench" >&2; exit 1; }
+command -v 7zz >/dev/null || { echo "bench: 7zz missing (Debian package 7zip)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "bench: /usr/bin/time missing (Debian package time)" >&2; exit 1; }
+[ -f "$tree/bin/packforge-cli.exe" ] || { echo "bench: build $tree first" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/pf-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+if [ -f "$tree/bin/SelfExtractor.exe" ]; then
+  agent_note="agent: $tree/bin/SelfExtractor.exe"
+else
+  # Only the agent's bytes are copied into the package; any PE file will do.
+  cp "$tree/tests/stand_in_agent.exe" SelfExtractor.exe
+  agent_note="agent: the test stand-in tests/stand_in_agent.exe ($(stat -c %s SelfExtractor.exe) bytes; no real agent built yet)"
+fi
+
+# One wineserver for every run, started (and the prefix readied) up front.
+WINEPREFIX=$PF_WINEPREFIX "$wine_run" cmd /c exit >/dev/null 2>&1 || true
+WINEPREFIX=$PF_WINEPREFIX wineserver -p 120 >/dev/null 2>&1 || true
+
+field() { sed -n "s/^[[:space:]]*$1: //p" "$2"; }
+seconds() {  # h:mm:ss or m:ss.ss -> seconds
+  awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }' <<<"$1"
+}
+
+echo "packforge bench: $(nproc) cores; $agent_note"
+printf '%-6s %-10s %10s %12s %14s\n' MiB program wall_s peak_MiB output_bytes
+for mib in "${sizes[@]}"; do
+  rm -rf corpus out ref.7z && mkdir out
+  python3 "$corpus_script" corpus "$mib" 64
+  files=(corpus/*)
+  sync
+  /usr/bin/time -v -o 7zz.time 7zz a -t7z -mx5 -bso0 -bsp0 ref.7z "${files[@]}"
+  /usr/bin/time -v -o pf.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out -n package \
+    "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; }
+  t7=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' 7zz.time)")
+  tp=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' pf.time)")
+  m7=$(field 'Maximum resident set size (kbytes)' 7zz.time)
+  mp=$(field 'Maximum resident set size (kbytes)' pf.time)
+  s7=$(stat -c %s ref.7z)
+  sp=$(stat -c %s out/package.exe)
+  printf '%-6s %-10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$((m7 / 1024))" "$s7"
+  printf '%-6s %-10s %10s %12s %14s\n' "$mib" packforge "$tp" "$((mp / 1024))" "$sp"
+  awk -v tp="$tp" -v t7="$t7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
+    printf "%-6s time ratio packforge/7zz %.3f (target <= 1.10); peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
+      mib, tp / t7, (mp - m7) / 1024, sp - s7 }'
+done
+WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

@@ -4,7 +4,11 @@
 # memory and output sizes side by side.
 #
 # usage: bench/run.sh BUILD_TREE [MIB...]     (default: 128 512)
+#        BENCH_RUNS=n: n runs of each, in alternating order; the best wall
+#        time and the highest peak are reported (default 1).
 #
+# CPU time (user + system) is shown beside wall time: on a shared machine it
+# is the steadier of the two.
 # Peak memory is GNU time's "Maximum resident set size": for 7zz its own
 # process; for the builder the largest process it waited for, which is the
 # Windows process itself (wine's loader becomes it; the wineserver is
@@ -44,30 +48,52 @@ WINEPREFIX=$PF_WINEPREFIX "$wine_run" cmd /c exit >/dev/null 2>&1 || true
 WINEPREFIX=$PF_WINEPREFIX wineserver -p 120 >/dev/null 2>&1 || true
 
 field() { sed -n "s/^[[:space:]]*$1: //p" "$2"; }
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b + 0 < a + 0) ? b : a }'; }
 seconds() {  # h:mm:ss or m:ss.ss -> seconds
   awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }' <<<"$1"
 }
 
-echo "packforge bench: $(nproc) cores; $agent_note"
-printf '%-6s %-10s %10s %12s %14s\n' MiB program wall_s peak_MiB output_bytes
+echo "packforge bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); ${BENCH_RUNS:-1} run(s) each; $agent_note"
+printf '%-6s %-10s %10s %10s %12s %14s\n' MiB program wall_s cpu_s peak_MiB output_bytes
 for mib in "${sizes[@]}"; do
   rm -rf corpus out ref.7z && mkdir out
   python3 "$corpus_script" corpus "$mib" 64
   files=(corpus/*)
   sync
-  /usr/bin/time -v -o 7zz.time 7zz a -t7z -mx5 -bso0 -bsp0 ref.7z "${files[@]}"
-  /usr/bin/time -v -o pf.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out -n package \
-    "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; }
-  t7=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' 7zz.time)")
-  tp=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' pf.time)")
-  m7=$(field 'Maximum resident set size (kbytes)' 7zz.time)
-  mp=$(field 'Maximum resident set size (kbytes)' pf.time)
+  t7= tp= c7= cp= m7=0 mp=0
+  for ((run = 0; run < ${BENCH_RUNS:-1}; run++)); do
+    order=(7zz pf)
+    ((run % 2)) && order=(pf 7zz)
+    for who in "${order[@]}"; do
+      if [ "$who" = 7zz ]; then
+        rm -f ref.7z
+        /usr/bin/time -v -o run.time 7zz a -t7z -mx5 -bso0 -bsp0 ref.7z "${files[@]}"
+      else
+        /usr/bin/time -v -o run.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out \
+          -n package "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; }
+      fi
+      t=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' run.time)")
+      m=$(field 'Maximum resident set size (kbytes)' run.time)
+      c=$(awk -v u="$(field 'User time (seconds)' run.time)" -v s="$(field 'System time (seconds)' run.time)" \
+        'BEGIN { printf "%.2f", u + s }')
+      if [ "$who" = 7zz ]; then
+        t7=$(best "$t7" "$t")
+        c7=$(best "$c7" "$c")
+        if ((m > m7)); then m7=$m; fi
+      else
+        tp=$(best "$tp" "$t")
+        cp=$(best "$cp" "$c")
+        if ((m > mp)); then mp=$m; fi
+      fi
+    done
+  done
   s7=$(stat -c %s ref.7z)
   sp=$(stat -c %s out/package.exe)
-  printf '%-6s %-10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$((m7 / 1024))" "$s7"
-  printf '%-6s %-10s %10s %12s %14s\n' "$mib" packforge "$tp" "$((mp / 1024))" "$sp"
-  awk -v tp="$tp" -v t7="$t7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
-    printf "%-6s time ratio packforge/7zz %.3f (target <= 1.10); peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
-      mib, tp / t7, (mp - m7) / 1024, sp - s7 }'
+  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$c7" "$((m7 / 1024))" "$s7"
+  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" packforge "$tp" "$cp" "$((mp / 1024))" "$sp"
+  echo "       load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+  awk -v tp="$tp" -v t7="$t7" -v cp="$cp" -v c7="$c7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
+    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
+      mib, tp / t7, cp / c7, (mp - m7) / 1024, sp - s7 }'
 done
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

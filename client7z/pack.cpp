@@ -192,8 +192,9 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
       result = kClient7zCodecRefused;
     } else {
       hr = archive->UpdateItems(&out, static_cast<UInt32>(items.size()), &callback);
+      // An input failure counts even if the handler carried on past it.
+      result = callback.failure();
       if (hr != S_OK) {
-        result = callback.failure();
         if (result == kClient7zOk)
           result = out.failed()          ? kClient7zArchiveWriteFailed
                    : hr == E_OUTOFMEMORY ? kClient7zInternalError

@@ -111,7 +111,8 @@ class Library {
   void* module_ = nullptr;
 };
 
-// LoadLibraryW from a full path.
+// LoadLibraryW from a full path (natively dlopen, so tests can load a
+// stand-in library).
 std::optional<Library> LoadLibraryAt(const std::u16string& path);
 
 // A resource update of an executable (BeginUpdateResourceW, existing

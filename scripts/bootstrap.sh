@@ -8,7 +8,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xauth x11-apps x11-utils imagemagick
+  wine wine64 fonts-wine xvfb xauth x11-apps x11-utils imagemagick
   googletest 7zip osslsigncode dpkg-dev python3 time
 )
 

@@ -14,6 +14,11 @@ if [ ! -f "$WINEPREFIX/.pf-ready" ]; then
     flock 9
     if [ ! -f "$WINEPREFIX/.pf-ready" ]; then
       wineboot -i >/dev/null 2>&1 || true
+      # Wine's own Tahoma and Marlett (Debian's fonts-wine) into the
+      # prefix, so dialogs get the metrics they were laid out for.
+      if [ -d /usr/share/wine/fonts ]; then
+        cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      fi
       wineserver -w || true
       touch "$WINEPREFIX/.pf-ready"
     fi

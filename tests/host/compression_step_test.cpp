@@ -12,32 +12,13 @@
 #include "platform/text.h"
 #include "tests/support/compression_libraries.h"
 #include "tests/support/test_workspace.h"
+#include "tests/support/trace_capture.h"
 #include "trace/trace_log.h"
 
 namespace pf {
 namespace {
 
 using test::Workspace;
-
-struct Message {
-  std::u16string text, caption;
-  bool operator==(const Message&) const = default;
-};
-
-// Records the engine's message boxes for the life of the test.
-class MessageRecorder {
- public:
-  MessageRecorder() {
-    old_ = SetEngineMessageHandler([this](const std::u16string& t, const std::u16string& c) {
-      messages.push_back({t, c});
-    });
-  }
-  ~MessageRecorder() { SetEngineMessageHandler(old_); }
-  std::vector<Message> messages;
-
- private:
-  EngineMessageHandler old_;
-};
 
 class CompressionStepTest : public ::testing::Test {
  protected:
@@ -46,12 +27,10 @@ class CompressionStepTest : public ::testing::Test {
     // Builds need the default icon beside the program.
     ws_.File(u"program\\ZPK_ICON.ico", std::string(22, '\0') + "icon image");
     temp_ = ws_.Path(u"tmp");
-    // The trace log on: "1" in the switch file's first units.
-    ws_.File(u"appdata\\Kelosoft\\debug.txt", std::string("1\0", 2));
+    test::EnableTrace(ws_);
     InitTraceLog();
   }
-  std::string Trace() const { return test::ReadAll(ws_.Path(u"appdata\\Kelosoft\\tracerlog.txt")); }
-  bool Traced(const std::string& line) const { return Trace().find(line) != std::string::npos; }
+  bool Traced(const std::string& line) const { return test::HasLine(test::TraceLines(ws_), line); }
   std::u16string Archive() const { return temp_ + u"\\ZpkCompressedFiles.7z"; }
 
   Workspace ws_;
@@ -136,8 +115,42 @@ TEST_F(CompressionStepTest, OrdinaryFilesArePackedAndTheListRewritten) {
 #endif
 }
 
+TEST_F(CompressionStepTest, TracesEveryOperationInOrder) {
+  test::InstallCompressionLibraries(program_);
+  std::vector<std::u16string> resultList;
+  std::vector<std::int32_t> flags = {1, 1, 0};
+  GetDataFilesInfoAfterCompression(resultList, {u"7z.dll", u"Client7z.dll"}, flags, 2, program_);
+  std::vector<std::string> lines;
+  for (const auto& l : test::TraceLines(ws_))
+    if (l.find("AppendElementToPath") == std::string::npos) lines.push_back(l);
+  const std::string t = ToUtf8(temp_), p = ToUtf8(program_);
+  const std::string client = t + "\\ZPK\\temp\\Client7z.dll";
+  const std::vector<std::string> expected = {
+      "Entered GetDataFilesInfoAfterCompression:-",
+      "Entered CompressFiles:-",
+      "envTempPath:- " + t + "\t",
+      "Entered CheckIfCompressNameExist:- ",
+      "Entered DlldDirectory:",
+      "Create7zipDllsDirectory:- CreateDirectory-zpkPath-" + t + "\\ZPK",
+      "Create7zipDllsDirectory:- CreateDirectory-zpkTempPath-" + t + "\\ZPK\\temp",
+      "Create7zipDllsDirectory:- CopyFile:-File1-client7zDll-" + p +
+          "\\Client7z.dll,File2-client7zTempPath-" + client,
+      "Create7zipDllsDirectory:- CopyFile:-File1-sevenZipDll-" + p +
+          "\\7z.dll,File2-sevenZipTempPath-" + t + "\\ZPK\\temp\\7z.dll",
+      "Exited DllDirectory:-",
+      "CompressFiles:- compressInputData's: client7zTempPath- " + client + ",compressedFilePath-" +
+          t + "\\ZpkCompressedFiles.7z",
+      "CompressFiles:- client7zTempPath: " + client,
+      "CompressFiles:- getCompressResult: 0",
+      "Exited CompressFiles",
+      "Exited GetDataFilesInfoAfterCompression",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
 TEST_F(CompressionStepTest, OnlyTheExactlyNamedStaleArchiveIsDeleted) {
   // No client: whatever is gone was deleted by the step itself.
+  test::MessageRecorder recorder;
   const std::u16string otherCase = temp_ + u"\\zpkCompressedFiles.7z";
   ws_.File(u"tmp\\zpkCompressedFiles.7z", "other case");
   EXPECT_FALSE(CheckIfCompressNameExist(temp_));
@@ -155,20 +168,23 @@ TEST_F(CompressionStepTest, OnlyTheExactlyNamedStaleArchiveIsDeleted) {
   EXPECT_FALSE(test::FileExists(Archive()));
   EXPECT_TRUE(Traced("CheckIfCompressNameExist:- file Found"));
   EXPECT_TRUE(Traced("CompressFiles:- compressedFilePath is deleted"));
+  // One message per step: the library could not be loaded.
+  EXPECT_EQ(recorder.messages().size(), 2u);
 }
 
 TEST_F(CompressionStepTest, AMissingClientShowsOneMessageAndTheBuildFailsAtTheHeader) {
   ws_.File(u"program\\7z.dll", "codec");
   ws_.File(u"program\\SelfExtractor.exe", "MZ agent");
   auto txt = ws_.File(u"in\\notes.txt", "notes");
-  MessageRecorder recorder;
+  test::MessageRecorder recorder;
   bool built = Merger(program_, 3, {u"7z.dll", u"Client7z.dll", txt}, u"", ws_.Folder(u"out"),
                       u"setup", {1, 1, -1, 0}, u"", u"", u"", 0, u"");
   EXPECT_FALSE(built);
-  const Message problem{u"Problem Loading Client7zip Library", u"Kelo Self Extractor"};
-  EXPECT_EQ(std::count(recorder.messages.begin(), recorder.messages.end(), problem), 1);
-  ASSERT_FALSE(recorder.messages.empty());
-  EXPECT_EQ(recorder.messages.front(), problem);
+  const test::Message problem{u"Problem Loading Client7zip Library", u"Kelo Self Extractor"};
+  const auto& shown = recorder.messages();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), problem), 1);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), problem);
   EXPECT_TRUE(Traced("CompressFiles:- not able to load the Client7zip Library"));
   EXPECT_TRUE(Traced("Exited CompressFiles"));
   // The header step is where the build stops (at the first entry it cannot
@@ -194,12 +210,11 @@ TEST_F(CompressionStepTest, AnUnusableTempGivesNoArchivePathAndAFailedBuild) {
                                      program_);
     EXPECT_EQ(resultList, (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", u""}));
     EXPECT_EQ(flags[2], 1);
-    MessageRecorder recorder;
+    test::MessageRecorder recorder;
     EXPECT_FALSE(Merger(program_, 3, {u"7z.dll", u"Client7z.dll", txt}, u"", ws_.Folder(u"out"),
                         u"setup", {1, 1, -1, 0}, u"", u"", u"", 0, u""));
-    EXPECT_TRUE(Traced("File Read Error: Not able to read the File: \n") ||
-                Traced("File Read Error: Not able to read the File: \r\n"));
-    for (const auto& m : recorder.messages)
+    EXPECT_TRUE(Traced("File Read Error: Not able to read the File: "));
+    for (const auto& m : recorder.messages())
       EXPECT_NE(m.text, u"Problem Loading Client7zip Library");
   }
 }

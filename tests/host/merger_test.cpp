@@ -93,6 +93,10 @@ TEST_F(MergerTest, WritesAgentHeaderAndEveryBlockInOrder) {
     offset += e.size;
   }
   EXPECT_EQ(h.entries[3].flag, 0);
+  // The compression step always adds the archive as the last entry.
+  ASSERT_EQ(h.entries.size(), blocks.size() + 1);
+  EXPECT_EQ(h.entries.back().name, u"ZpkCompressedFiles.7z");
+  EXPECT_EQ(h.entries.back().flag, 1);
   EXPECT_EQ(offset, pkg.size());  // nothing after the last block
   ExpectOutputFolder({u"setup.exe"});
 }

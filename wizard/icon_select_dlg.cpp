@@ -1,8 +1,27 @@
 #include "wizard/icon_select_dlg.h"
 
+#include "engine/path_helpers.h"
+#include "platform/os.h"
 #include "resources/resource.h"
+#include "wizard/app_message.h"
+#include "wizard/framework/data_exchange.h"
+#include "wizard/rules/page_rules.h"
+#include "wizard/ui_hooks.h"
 
 namespace pf {
+namespace {
+
+// An ICONDIR and its first entry.
+inline constexpr std::size_t kIconHeaderBytes = 22;
+
+// A path the build could not read as an icon would silently give the
+// package the default icon instead of the chosen one.
+bool NamesNoIconFile(const std::u16string& path) {
+  if (path.empty()) return false;  // the default icon, chosen on purpose
+  return IsSuspectIconFile(os::ReadFilePrefix(path, kIconHeaderBytes));
+}
+
+}  // namespace
 
 CIconSelectDlg::CIconSelectDlg(CSelfExtractorPropSheet& sheet)
     : WizardPage(sheet, 1, IDD_ICON_SELECT,
@@ -10,9 +29,54 @@ CIconSelectDlg::CIconSelectDlg(CSelfExtractorPropSheet& sheet)
                   IDK_ICON_ABOUTME}) {}
 
 BOOL CIconSelectDlg::OnInitDialog() {
-  BOOL focus = WizardPage::OnInitDialog();
+  // Browse first, then the navigation buttons, as on every page.
   SetButtonIcon(IDB_BROWSE_ICON, IDI_BROWSE);
-  return focus;
+  return WizardPage::OnInitDialog();
+}
+
+bool CIconSelectDlg::OnCommand(int id, int code, HWND control) {
+  if (id == IDB_BROWSE_ICON && code == BN_CLICKED) {
+    Browse();
+    return true;
+  }
+  return WizardPage::OnCommand(id, code, control);
+}
+
+void CIconSelectDlg::Browse() {
+  ui::FileOpenOptions options;
+  options.filterName = u"(*.ico)";
+  options.filterPattern = u"*.ico";
+  std::vector<std::u16string> chosen = ui::ShowFileOpen(hwnd(), options);
+  if (chosen.empty()) return;  // cancelled: nothing changes
+  iconPath_ = chosen.front();
+  chosenFileName_ = GetDataFileName(iconPath_);
+  ui::SetItemText(hwnd(), IDE_ICON_FILE, iconPath_);
+}
+
+bool CIconSelectDlg::Validate() {
+  std::u16string message = ui::ItemText(hwnd(), IDE_ABOUT_MESSAGE);
+  std::u16string title = ui::ItemText(hwnd(), IDE_ABOUT_TITLE);
+  iconPath_ = ui::ItemText(hwnd(), IDE_ICON_FILE);
+  BuildSettings& s = settings();
+  // Stored before the checks: a rejected path stays in the settings.
+  s.iconFilePath = iconPath_;
+  // Only a path that passed the text test is worth opening.
+  bool suspect = IsAcceptableIconPath(iconPath_) && NamesNoIconFile(iconPath_);
+  if (auto failure = ValidateIconPage(iconPath_, message, title, suspect)) {
+    ShowAppMessage(hwnd(), *failure);
+    return false;
+  }
+  s.aboutMessage = std::move(message);
+  s.aboutTitle = std::move(title);
+  return true;
+}
+
+NextStep CIconSelectDlg::CheckForNext() {
+  return Validate() ? NextStep::kShowNext : NextStep::kShowAgain;
+}
+
+bool CIconSelectDlg::CheckForFinish() {
+  return Validate();
 }
 
 }  // namespace pf

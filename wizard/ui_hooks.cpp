@@ -9,6 +9,7 @@
 #include "engine/merger.h"
 #include "platform/text.h"
 #include "wizard/framework/worker_thread.h"
+#include "wizard/item_file_dialog.h"
 
 namespace pf::ui {
 namespace {
@@ -25,6 +26,15 @@ Hook Replace(Hook hook) {
 }
 
 std::vector<std::u16string> RealFileOpen(HWND owner, const FileOpenOptions& options) {
+  // One file: the common item dialog where the system has it.
+  if (!options.multiSelect && !options.keepShortcuts) {
+    ItemDialogResult item =
+        OpenOneFileWithItemDialog(owner, options.filterName, options.filterPattern);
+    if (item.available) {
+      if (!item.path) return {};
+      return {*item.path};
+    }
+  }
   std::wstring buffer(options.bufferChars, L'\0');
   std::wstring filter;
   if (!options.filterName.empty()) {

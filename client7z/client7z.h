@@ -33,7 +33,7 @@ enum Client7zResult {
   kClient7zArchiveWriteFailed = 7,  // "a": the archive cannot be written or moved into place
   kClient7zPackFailed = 8,          // "a": the codec failed for another reason
   kClient7zArchiveOpenFailed = 9,   // "x": the archive file cannot be opened
-  kClient7zNotAnArchive = 10,       // "x": the file is not a readable 7z archive
+  kClient7zNotAnArchive = 10,       // "x": no format of 7z.dll reads the file
   kClient7zUnsafeEntry = 11,        // "x": at least one entry was refused (the rest are out)
   kClient7zTargetWriteFailed = 12,  // "x": a folder or file in the target cannot be written
   kClient7zDataError = 13,          // "x": damaged data, CRC mismatch, unsupported method or

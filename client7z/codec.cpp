@@ -59,7 +59,7 @@ bool ClaimsExtension(const std::wstring& extensions, const std::wstring& ext) {
 }  // namespace
 
 std::vector<GUID> Codec::FormatsFor(const std::wstring& archivePath) const {
-  std::vector<GUID> likely{kSevenZipFormat}, others;
+  std::vector<GUID> likely{kSevenZipFormat};
   UInt32 count = 0;
   if (!numberOfFormats_ || !handlerProperty_ || numberOfFormats_(&count) != S_OK) return likely;
   auto slash = archivePath.find_last_of(L"\\/");
@@ -77,10 +77,14 @@ std::vector<GUID> Codec::FormatsFor(const std::wstring& archivePath) const {
     UINT ignored = 0;
     std::wstring exts =
         FormatText(handlerProperty_, i, NArchive::NHandlerPropID::kExtension, &ignored);
-    (ClaimsExtension(exts, ext) ? claiming : others).push_back(format);
+    std::wstring formatName =
+        FormatText(handlerProperty_, i, NArchive::NHandlerPropID::kName, &ignored);
+    // "compound" and "split" name their formats rather than an extension.
+    if (ClaimsExtension(exts, ext) || Lower(formatName) == ext) claiming.push_back(format);
   }
+  // Formats without a signature would "open" anything, so no others are
+  // tried: a file that none of these reads is not an archive.
   claiming.insert(claiming.end(), likely.begin(), likely.end());
-  claiming.insert(claiming.end(), others.begin(), others.end());
   return claiming;
 }
 

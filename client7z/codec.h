@@ -18,8 +18,8 @@ class Codec {
   HRESULT CreateHandler(REFIID iid, void** object) const;
   // A handler of the given format.
   HRESULT CreateHandler(const GUID& format, REFIID iid, void** object) const;
-  // The formats worth trying to open `archivePath` with, most likely
-  // first: those that claim its extension, then 7z, then every other.
+  // The formats to try to open `archivePath` with: those that claim its
+  // extension (or are named by it), then 7z.
   std::vector<GUID> FormatsFor(const std::wstring& archivePath) const;
 
  private:

@@ -12,18 +12,7 @@ set -euo pipefail
 tree=$(cd "${1:?usage: bench/extract.sh BUILD_TREE [MIB] [RUNS]}" && pwd)
 mib=${2:-128}
 runs=${3:-3}
-root=$(cd "$(dirname "$0")/.." && pwd)
-wine_run=$root/scripts/wine-run.sh
-export PF_WINEPREFIX=${PF_WINEPREFIX:-$root/build/wineprefix}
-export WINEDEBUG=-all
-
-corpus_script=
-for c in "$root/../shared/bench/make_corpus.py" "$root/../../shared/bench/make_corpus.py"; do
-  [ -f "$c" ] && { corpus_script=$c; break; }
-done
-[ -n "$corpus_script" ] || { echo "bench: make_corpus.py not found in ../shared/bench" >&2; exit 1; }
-command -v 7zz >/dev/null || { echo "bench: 7zz missing (Debian package 7zip)" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "bench: /usr/bin/time missing (Debian package time)" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
 [ -f "$tree/bin/SelfExtractor.exe" ] || { echo "bench: build $tree first" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/pf-xbench.XXXXXX)

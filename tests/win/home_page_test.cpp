@@ -25,9 +25,23 @@ constexpr std::u16string_view kOverwrite =
 class HomePage : public ::testing::Test {
  protected:
   Workspace ws;
-  UiRecorder ui;
-  BuildRecorder builds;
-  WizardUnderTest wizard;
+  // The data-files page's view of the shared page driver: the controls of
+  // the page shown.
+  struct ShownPage {
+    PageDriver& d;
+    HWND Item(int id) const { return d.Item(d.ActiveIndex(), id); }
+    HWND page(int index) const { return d.Page(index); }
+    HWND sheet() const { return d.sheet(); }
+    int activeIndex() const { return d.ActiveIndex(); }
+    BuildSettings& settings() { return d.settings(); }
+    void Click(int id) { d.Click(d.ActiveIndex(), id); }
+    void SetText(int id, const std::u16string& text) { d.SetText(d.ActiveIndex(), id, text); }
+    std::u16string Text(int id) const { return d.Text(d.ActiveIndex(), id); }
+  };
+  PageDriver driver;
+  UiRecorder& ui = driver.recorder;
+  std::vector<BuildCall>& builds = driver.builds;
+  ShownPage wizard{driver};
   std::size_t boxesSeen_ = 0;
 
   DataFilesList list() const { return DataFilesList(wizard.Item(IDL_DATA_FILES)); }
@@ -315,7 +329,7 @@ TEST_F(HomePage, NextAndFinishMessages) {
     EXPECT_EQ(wizard.activeIndex(), 0);
     wizard.Click(IDB_HOME_FINISH);
     EXPECT_EQ(TakeBoxes(), c.finish);
-    EXPECT_TRUE(builds.calls.empty());
+    EXPECT_TRUE(builds.empty());
     EXPECT_TRUE(ui.exits().empty());
   }
 }
@@ -360,8 +374,8 @@ TEST_F(HomePage, FinishStartsTheBuildWithTheCollectedLists) {
   Add({File(u"a.zip"), File(u"b.txt")});
   SetDestination(out, u"setup");
   wizard.Click(IDB_HOME_FINISH);
-  ASSERT_EQ(builds.calls.size(), 1u);
-  const BuildCall& b = builds.calls[0];
+  ASSERT_EQ(builds.size(), 1u);
+  const BuildCall& b = builds[0];
   EXPECT_EQ(b.noOfFiles, 4);
   EXPECT_EQ(b.dataFiles, (std::vector<std::u16string>{u"7z.dll", u"Client7z.dll", File(u"a.zip"),
                                                       File(u"b.txt")}));
@@ -392,12 +406,12 @@ TEST_F(HomePage, FinishAsksAboutATakenNameBeforeTheFolderTest) {
     EXPECT_TRUE(focus.Received(wizard.Item(IDE_FILE_NAME)));
   }
   EXPECT_EQ(TakeBoxes(), (Boxes{{std::u16string(kOverwrite), MB_YESNO | MB_ICONEXCLAMATION}}));
-  EXPECT_TRUE(builds.calls.empty());
+  EXPECT_TRUE(builds.empty());
 
   SetDestination(out, u"out");
   ui.answers = {IDYES};
   wizard.Click(IDB_HOME_FINISH);
-  EXPECT_EQ(builds.calls.size(), 1u);
+  EXPECT_EQ(builds.size(), 1u);
   EXPECT_EQ(TakeBoxes().size(), 2u);  // the question, then the result
 }
 

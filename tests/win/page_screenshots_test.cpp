@@ -12,7 +12,7 @@
 #include "platform/win32/unique_handle.h"
 #include "resources/resource.h"
 #include "tests/support/test_workspace.h"
-#include "tests/win/option_page_driver.h"
+#include "tests/win/page_driver.h"
 
 namespace pf::test {
 namespace {

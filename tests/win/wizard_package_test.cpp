@@ -16,7 +16,7 @@
 #include "resources/resource.h"
 #include "tests/support/test_workspace.h"
 #include "tests/win/icon_fixture.h"
-#include "tests/win/option_page_driver.h"
+#include "tests/win/page_driver.h"
 #include "wizard/rules/page_rules.h"
 
 namespace pf::test {

@@ -124,6 +124,16 @@ class PayloadReader {
     return CopyOutcome::kDone;
   }
 
+  // Passes over the next `size` payload bytes, which are read where they lie.
+  bool Skip(std::uint64_t size) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(package_, distance, nullptr, FILE_CURRENT)) return false;
+    done_ += size;
+    progress_.Bytes(done_, total_);
+    return true;
+  }
+
  private:
   HANDLE package_;
   ProgressSink& progress_;
@@ -190,7 +200,8 @@ bool RemoveTree(const std::wstring& folder) {
          GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
+ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
+                         const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel) {
   const auto& entries = layout.header.entries;
 
@@ -219,7 +230,14 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
     return Failure(kExitDamaged, L"The package cannot be read.");
 
   PayloadReader reader(package, progress, layout.header.payloadSize, cancel);
-  std::vector<std::pair<std::wstring, std::wstring>> archives;  // path, entry name
+  // Archives to unpack stay in the package: the client reads each one in
+  // place, so no copy of it is written and removed again.
+  struct Archive {
+    std::uint64_t offset, size;
+    std::wstring name;
+  };
+  std::vector<Archive> archives;
+  std::uint64_t offset = layout.payloadOffset;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto& e = entries[i];
     std::wstring path;
@@ -228,15 +246,17 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
     } else if (i == 1) {
       path = Join(privateTemp, W(kClientLibraryName));
     } else if (e.flag == 1) {
-      // Each archive in its own folder: two may share a name.
-      std::wstring folder = Join(privateTemp, L"a" + std::to_wstring(i));
-      if (!CreateDirectoryW(folder.c_str(), nullptr))
-        return Failure(kExitCannotWrite, L"The temporary folder cannot be written.");
-      path = Join(folder, W(e.name));
-      archives.emplace_back(path, W(e.name));
+      archives.push_back({offset, e.size, W(e.name)});
+      offset += e.size;
+      if (!reader.Skip(e.size)) {
+        undoTarget();
+        return Failure(kExitDamaged, L"The package cannot be read.");
+      }
+      continue;
     } else {
       path = Join(staging, W(e.name));
     }
+    offset += e.size;
     switch (reader.CopyTo(path, e.size)) {
       case CopyOutcome::kDone:
         break;
@@ -262,15 +282,18 @@ ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std:
       undoTarget();
       return Failure(kExitDamaged, L"The package's extraction library cannot be loaded.");
     }
-    for (const auto& [path, name] : archives) {
+    for (const auto& archive : archives) {
+      const std::wstring& name = archive.name;
       if (cancel) {
         undoTarget();
         return Failure(kExitCancelled, L"Extraction cancelled.");
       }
       progress.Unpacking(name);
-      const wchar_t* argv[] = {client.c_str(), L"x", path.c_str()};
+      std::wstring from = std::to_wstring(archive.offset), size = std::to_wstring(archive.size);
+      const wchar_t* argv[] = {client.c_str(), L"x",         packagePath.c_str(),
+                               from.c_str(),   size.c_str(), name.c_str()};
       const wchar_t* files[] = {staging.c_str()};
-      int r = decompress(3, argv, files, 1);
+      int r = decompress(6, argv, files, 1);
       if (cancel) {
         undoTarget();
         return Failure(kExitCancelled, L"Extraction cancelled.");

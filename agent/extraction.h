@@ -1,7 +1,7 @@
 // The extraction itself, on Windows: entries written into a staging folder
-// inside the target, archives unpacked there through the client library
-// from a private temporary folder, and everything moved into the target
-// only once all of it came out.
+// inside the target, archives unpacked there (read in place from the
+// package) through the client library copied to a private temporary folder, and everything moved
+// into the target only once all of it came out.
 #pragma once
 #include <windows.h>
 
@@ -46,8 +46,11 @@ struct ExtractionResult {
   std::wstring message;  // for the user when exitCode is not success
 };
 
-// `layout` must have passed CheckPackageEntries: the names are used as they are.
-ExtractionResult Extract(HANDLE package, const PackageLayout& layout, const std::wstring& target,
+// `layout` must have passed CheckPackageEntries: the names are used as they
+// are. `package` is the open package file and `packagePath` its path, from
+// which the client library reads the archives where they lie.
+ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
+                         const PackageLayout& layout, const std::wstring& target,
                          ProgressSink& progress, const std::atomic<bool>& cancel);
 
 // Runs the header's run entry in the target folder: a file of the package

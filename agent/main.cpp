@@ -84,7 +84,7 @@ class Agent {
 
     std::atomic<bool> cancel{false};
     auto work = [&](ProgressSink& sink) {
-      return Extract(package.get(), layout, target, sink, cancel);
+      return Extract(package.get(), self, layout, target, sink, cancel);
     };
     ExtractionResult result;
     if (args_.silent) {

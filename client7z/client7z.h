@@ -13,6 +13,12 @@
 //           folders as needed and keeping file times. An entry whose path is
 //           absolute, carries a drive or climbs out with ".." is skipped and
 //           the call returns kClient7zUnsafeEntry after the others are out.
+//           With argc >= 5 the archive is not the whole file argv[2] but
+//           the argv[4] bytes of it from byte argv[3] (decimal), as for an
+//           archive carried inside a package; argv[5], when given, is that
+//           archive's own name, whose extension picks the format to try
+//           first. A range past the end of the file gives
+//           kClient7zArchiveOpenFailed.
 //
 // The result is 0 on success, otherwise one of the codes below.
 #pragma once
@@ -24,7 +30,8 @@ extern "C" {
 enum Client7zResult {
   kClient7zOk = 0,
   kClient7zBadArguments = 1,        // argc < 3, a null argument, count < 0, unknown command,
-                                    // "x" without a target folder
+                                    // "x" without a target folder or with a range that is not
+                                    // two decimal numbers
   kClient7zCodecMissing = 2,        // 7z.dll cannot be loaded or lacks CreateObject
   kClient7zCodecRefused = 3,        // 7z.dll gave no 7z handler or refused the settings
   kClient7zInputMissing = 4,        // "a": a listed file does not exist

@@ -1,6 +1,9 @@
 // The two commands of Decompress; each returns a Client7zResult.
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "client7z/codec.h"
@@ -11,8 +14,17 @@ namespace client7z {
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
               const std::vector<std::wstring>& files);
 
-// "x": every safe entry of archivePath into targetFolder.
-int UnpackArchive(const Codec& codec, const std::wstring& archivePath,
+// Where the archive of "x" lies: the whole file, or `length` bytes of it
+// from `offset`. `name` (the archive's own name) picks the format to try
+// first; empty means the file's name.
+struct ArchiveLocation {
+  std::wstring path;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> range;  // offset, length
+  std::wstring name;
+};
+
+// "x": every safe entry of the archive into targetFolder.
+int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
                   const std::wstring& targetFolder);
 
 // Makes `folder` (a long path) and every missing folder above it.

@@ -40,11 +40,23 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (unpack && list.empty()) return kClient7zBadArguments;
   if (std::wstring(argv[2]).empty()) return kClient7zBadArguments;
 
+  ArchiveLocation archive{argv[2], {}, {}};
+  if (unpack && argc >= 5) {
+    auto offset = ParseDecimal(argv[3] ? argv[3] : L"");
+    auto length = ParseDecimal(argv[4] ? argv[4] : L"");
+    if (!offset || !length) return kClient7zBadArguments;
+    archive.range.emplace(*offset, *length);
+    if (argc >= 6) {
+      if (!argv[5]) return kClient7zBadArguments;
+      archive.name = argv[5];
+    }
+  }
+
   std::wstring folder = FolderOf(argv[0]);
   if (folder.empty()) folder = OwnFolder();
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
-  return pack ? PackFiles(codec, argv[2], list) : UnpackArchive(codec, argv[2], list[0]);
+  return pack ? PackFiles(codec, argv[2], list) : UnpackArchive(codec, archive, list[0]);
 }
 
 }  // namespace

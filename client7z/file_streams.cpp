@@ -49,14 +49,49 @@ STDMETHODIMP InFileStream::Read(void* data, UInt32 size, UInt32* processedSize) 
 
 STDMETHODIMP ArchiveInStream::Read(void* data, UInt32 size, UInt32* processedSize) noexcept {
   if (processedSize) *processedSize = 0;
+  if (position_ >= length_) return S_OK;
+  size = static_cast<UInt32>(std::min<UInt64>(size, length_ - position_));
+  if (!placed_) {
+    if (HRESULT hr = SeekHandle(file_.get(), static_cast<Int64>(base_ + position_), STREAM_SEEK_SET,
+                                nullptr);
+        hr != S_OK)
+      return hr;
+    placed_ = true;
+  }
   DWORD got = 0;
-  if (!ReadFile(file_.get(), data, size, &got, nullptr)) return LastErrorResult();
+  if (!ReadFile(file_.get(), data, size, &got, nullptr)) {
+    placed_ = false;
+    return LastErrorResult();
+  }
+  position_ += got;
   if (processedSize) *processedSize = got;
   return S_OK;
 }
 
 STDMETHODIMP ArchiveInStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept {
-  return SeekHandle(file_.get(), offset, origin, newPosition);
+  UInt64 from;
+  switch (origin) {
+    case STREAM_SEEK_SET:
+      from = 0;
+      break;
+    case STREAM_SEEK_CUR:
+      from = position_;
+      break;
+    case STREAM_SEEK_END:
+      from = length_;
+      break;
+    default:
+      return STG_E_INVALIDFUNCTION;
+  }
+  if (offset < 0 && static_cast<UInt64>(-(offset + 1)) + 1 > from)
+    return HRESULT_FROM_WIN32(ERROR_NEGATIVE_SEEK);
+  UInt64 to = offset < 0 ? from - (static_cast<UInt64>(-(offset + 1)) + 1)
+                         : from + static_cast<UInt64>(offset);
+  if (to < from && offset > 0) return STG_E_INVALIDFUNCTION;  // wrapped
+  if (to != position_) placed_ = false;
+  position_ = to;
+  if (newPosition) *newPosition = to;
+  return S_OK;
 }
 
 STDMETHODIMP OutFileStream::Write(const void* data, UInt32 size, UInt32* processedSize) noexcept {

@@ -22,10 +22,13 @@ class InFileStream final : public ComObject<ISequentialInStream> {
   DWORD readError_ = 0;
 };
 
-// The archive being read: seekable.
+// The archive being read: seekable. It is `length` bytes of the file from
+// `base` (an archive carried inside a package is read where it lies), and
+// 7z.dll sees only those bytes, position 0 being `base`.
 class ArchiveInStream final : public ComObject<IInStream> {
  public:
-  explicit ArchiveInStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  ArchiveInStream(pf::win::unique_hfile file, UInt64 base, UInt64 length)
+      : file_(std::move(file)), base_(base), length_(length) {}
   STDMETHODIMP Read(void* data, UInt32 size, UInt32* processedSize) noexcept override;
   STDMETHODIMP Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept override;
 
@@ -34,6 +37,10 @@ class ArchiveInStream final : public ComObject<IInStream> {
     return iid == IID_ISequentialInStream || iid == IID_IInStream;
   }
   pf::win::unique_hfile file_;
+  UInt64 base_;
+  UInt64 length_;
+  UInt64 position_ = 0;
+  bool placed_ = false;  // the file pointer is at base_ + position_
 };
 
 // A file being written: the archive (seekable, 7z rewrites its start

@@ -66,4 +66,16 @@ std::optional<std::wstring> SafeEntryPath(std::wstring_view entryPath) {
   return out;
 }
 
+std::optional<std::uint64_t> ParseDecimal(std::wstring_view text) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  std::uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    auto digit = static_cast<std::uint64_t>(c - L'0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
 }  // namespace client7z

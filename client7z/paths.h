@@ -1,6 +1,7 @@
 // Path rules of the client: the long form every file call uses, bare names
 // for packing and the check every archive entry passes before extraction.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,5 +22,8 @@ std::wstring FolderOf(std::wstring_view path);
 // nothing when it is absolute, names a drive or stream (any ":"), climbs
 // with "..", or has no name at all. "." and empty elements are dropped.
 std::optional<std::wstring> SafeEntryPath(std::wstring_view entryPath);
+
+// A decimal number of digits only that fits in 64 bits; nothing otherwise.
+std::optional<std::uint64_t> ParseDecimal(std::wstring_view text);
 
 }  // namespace client7z

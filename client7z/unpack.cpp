@@ -1,6 +1,7 @@
 // The "x" command: an IArchiveExtractCallback that checks every entry's
 // path before anything is written and keeps each file's time.
 #include <memory>
+#include <tuple>
 
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
@@ -142,9 +143,9 @@ bool CreateFolders(const std::wstring& folder) {
   return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-int UnpackArchive(const Codec& codec, const std::wstring& archivePath,
+int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
                   const std::wstring& targetFolder) {
-  std::wstring source = LongPath(archivePath);
+  std::wstring source = LongPath(location.path);
   std::wstring target = LongPath(targetFolder);
   if (source.empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
@@ -152,11 +153,19 @@ int UnpackArchive(const Codec& codec, const std::wstring& archivePath,
   pf::win::unique_hfile file(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return kClient7zArchiveOpenFailed;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return kClient7zArchiveOpenFailed;
+  auto fileLength = static_cast<std::uint64_t>(size.QuadPart);
+  std::uint64_t base = 0, length = fileLength;
+  if (location.range) {
+    std::tie(base, length) = *location.range;
+    if (base > fileLength || length > fileLength - base) return kClient7zArchiveOpenFailed;
+  }
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
 
   // Declared before the handler, which holds references to them until it
   // is released.
-  ArchiveInStream in(std::move(file));
+  ArchiveInStream in(std::move(file), base, length);
   OpenCallback openCallback;
   ExtractCallback callback(target);
   ComRef<IInArchive> archive;
@@ -165,7 +174,8 @@ int UnpackArchive(const Codec& codec, const std::wstring& archivePath,
   const UInt64 startAtZero = 0;
   HRESULT hr = S_FALSE;
   bool created = false;
-  for (const GUID& format : codec.FormatsFor(archivePath)) {
+  for (const GUID& format :
+       codec.FormatsFor(location.name.empty() ? location.path : location.name)) {
     if (codec.CreateHandler(format, IID_IInArchive, archive.put()) != S_OK || !archive) continue;
     created = true;
     if (in.Seek(0, STREAM_SEEK_SET, nullptr) != S_OK) return kClient7zArchiveOpenFailed;

@@ -213,6 +213,56 @@ TEST_F(Client7zTest, BadCallsAndBadArchivesHaveTheirOwnResults) {
   EXPECT_EQ(decompress_(3, argv, nullptr, 0), kClient7zCodecMissing);
 }
 
+TEST_F(Client7zTest, AnArchiveInsideALargerFileIsReadWhereItLies) {
+  std::string big(300000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 131) ^ (i >> 7));
+  const std::map<std::wstring, std::string> input = {{L"one.txt", "first"}, {L"big.bin", big}};
+  std::vector<std::wstring> files;
+  for (const auto& [name, bytes] : input)
+    files.push_back(Long(ws_.File(pf::FromWide(name), bytes)));
+  std::wstring archive = Long(ws_.Path(u"inner.7z"));
+  ASSERT_EQ(Call(L"a", archive, files), kClient7zOk);
+  // Bytes before and after it, as in a package; the carrier's own name says
+  // nothing of the format, the name given does.
+  const std::string before(4097, 'M'), after = "trailing bytes that are not the archive's";
+  const std::string packed = ReadBytes(archive);
+  std::wstring carrier = Long(ws_.File(u"carrier.exe", before + packed + after));
+  std::wstring from = std::to_wstring(before.size()), size = std::to_wstring(packed.size());
+
+  auto unpack = [&](const std::wstring& offset, const std::wstring& length,
+                    const std::wstring& target) {
+    const wchar_t* argv[] = {self_.c_str(),  L"x",           carrier.c_str(),
+                             offset.c_str(), length.c_str(), L"inner.7z"};
+    const wchar_t* list[] = {target.c_str()};
+    return decompress_(6, argv, list, 1);
+  };
+  std::wstring target = Long(ws_.Path(u"out"));
+  ASSERT_EQ(unpack(from, size, target), kClient7zOk);
+  EXPECT_EQ(Tree(target), input);
+
+  struct Case {
+    std::wstring offset, length;
+    int expected;
+  };
+  const std::wstring total = std::to_wstring(before.size() + packed.size() + after.size());
+  const Case cases[] = {
+      {from, std::to_wstring(packed.size() + after.size() + 1), kClient7zArchiveOpenFailed},
+      {total, L"1", kClient7zArchiveOpenFailed},
+      {L"18446744073709551615", L"1", kClient7zArchiveOpenFailed},
+      {L"18446744073709551616", size, kClient7zBadArguments},  // past 64 bits
+      {L"-1", size, kClient7zBadArguments},
+      {from, L"", kClient7zBadArguments},
+      {from, L"12x", kClient7zBadArguments},
+      {L"0", size, kClient7zNotAnArchive},  // starts in the bytes before
+      {from, std::to_wstring(packed.size() - 1), kClient7zNotAnArchive},  // its end cut off
+  };
+  for (const auto& c : cases) {
+    std::wstring elsewhere = Long(ws_.Path(u"refused"));
+    EXPECT_EQ(unpack(c.offset, c.length, elsewhere), c.expected) << pf::FromWide(c.offset).size();
+    EXPECT_TRUE(Tree(elsewhere).empty());
+  }
+}
+
 TEST_F(Client7zTest, EntriesThatLeaveTheTargetAreRefused) {
   std::wstring archive = pf::ToWide(pf::os::ExecutableFolder()) + L"\\unsafe_entries.7z";
   ASSERT_NE(ReadBytes(archive), "<missing>");

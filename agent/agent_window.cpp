@@ -8,6 +8,7 @@
 #include "agent/agent_resources.h"
 #include "engine/package_names.h"
 #include "platform/text.h"
+#include "platform/win32/unique_handle.h"
 
 namespace pf::agent {
 namespace {
@@ -18,6 +19,19 @@ constexpr UINT kMsgDone = WM_APP + 3;
 constexpr int kIdStatus = 100;
 constexpr int kIdBar = 101;
 constexpr int kBarRange = 1000;
+
+// The common controls are loaded only when a window is shown: their start-up
+// asks for the desktop, which an unattended run has no use for (under Wine
+// that starts a desktop process on every run).
+void LoadProgressControl() {
+  static pf::win::unique_hmodule library(LoadLibraryW(L"comctl32.dll"));
+  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto init = library ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                            GetProcAddress(library.get(), "InitCommonControlsEx")))
+                      : nullptr;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+  if (init) init(&controls);
+}
 
 std::wstring Title() {
   return ToWide(kAppTitle);
@@ -168,8 +182,7 @@ std::optional<std::wstring> ChooseFolder(const std::wstring& preset) {
 ExtractionResult RunWithProgress(HINSTANCE instance,
                                  const std::function<ExtractionResult(ProgressSink&)>& work,
                                  std::atomic<bool>& cancel) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  LoadProgressControl();
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof(cls);
   cls.lpfnWndProc = ProgressProc;

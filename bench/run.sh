@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times one package build with packforge-cli.exe under Wine against the
-# host's `7zz a -t7z -mx5` on the same corpus, and reports wall time, peak
-# memory and output sizes side by side.
+# host's `7zz a -t7z -mx5` on the same corpus (and, for reference, the same
+# with 7-Zip's huge pages off), and reports wall time, peak memory and output
+# sizes side by side.
 #
 # usage: bench/run.sh BUILD_TREE [MIB...]     (default: 128 512)
 #        BENCH_RUNS=n: n runs of each, in alternating order; the best wall
@@ -42,47 +43,57 @@ seconds() {  # h:mm:ss or m:ss.ss -> seconds
   awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }' <<<"$1"
 }
 
-echo "packforge bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); ${BENCH_RUNS:-1} run(s) each; $agent_note"
+# Native 7-Zip asks Linux for transparent huge pages for its match-finder
+# tables (madvise); a Windows program under Wine gets ordinary 4 KiB pages.
+# "7zz-slp-" is the same packing with huge pages off (7-Zip's -slp-), to show
+# how much of the difference that alone makes.
+thp=$(sed -n 's/.*\[\(.*\)\].*/\1/p' /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)
+echo "packforge bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), transparent huge pages: $thp; ${BENCH_RUNS:-1} run(s) each; $agent_note"
 printf '%-6s %-10s %10s %10s %12s %14s\n' MiB program wall_s cpu_s peak_MiB output_bytes
+programs=(7zz 7zz-slp- pf)
 for mib in "${sizes[@]}"; do
   rm -rf corpus out ref.7z && mkdir out
   python3 "$corpus_script" corpus "$mib" 64
   files=(corpus/*)
   sync
-  t7= tp= c7= cp= m7=0 mp=0
+  declare -A wall=() cpu=() peak=()
   for ((run = 0; run < ${BENCH_RUNS:-1}; run++)); do
-    order=(7zz pf)
-    ((run % 2)) && order=(pf 7zz)
+    # Alternating order, so neither side always runs on a warmer machine.
+    order=("${programs[@]}")
+    ((run % 2)) && order=(pf 7zz-slp- 7zz)
     for who in "${order[@]}"; do
-      if [ "$who" = 7zz ]; then
-        rm -f ref.7z
-        /usr/bin/time -v -o run.time 7zz a -t7z -mx5 -bso0 -bsp0 ref.7z "${files[@]}"
-      else
-        /usr/bin/time -v -o run.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out \
-          -n package "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; }
-      fi
+      case $who in
+        7zz)
+          rm -f ref.7z
+          /usr/bin/time -v -o run.time 7zz a -t7z -mx5 -bso0 -bsp0 ref.7z "${files[@]}" ;;
+        7zz-slp-)
+          rm -f ref-slp.7z
+          /usr/bin/time -v -o run.time 7zz a -t7z -mx5 -slp- -bso0 -bsp0 ref-slp.7z "${files[@]}" ;;
+        pf)
+          /usr/bin/time -v -o run.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out \
+            -n package "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; } ;;
+      esac
       t=$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' run.time)")
       m=$(field 'Maximum resident set size (kbytes)' run.time)
       c=$(awk -v u="$(field 'User time (seconds)' run.time)" -v s="$(field 'System time (seconds)' run.time)" \
         'BEGIN { printf "%.2f", u + s }')
-      if [ "$who" = 7zz ]; then
-        t7=$(best "$t7" "$t")
-        c7=$(best "$c7" "$c")
-        if ((m > m7)); then m7=$m; fi
-      else
-        tp=$(best "$tp" "$t")
-        cp=$(best "$cp" "$c")
-        if ((m > mp)); then mp=$m; fi
-      fi
+      wall[$who]=$(best "${wall[$who]:-}" "$t")
+      cpu[$who]=$(best "${cpu[$who]:-}" "$c")
+      if ((m > ${peak[$who]:-0})); then peak[$who]=$m; fi
     done
   done
   s7=$(stat -c %s ref.7z)
   sp=$(stat -c %s out/package.exe)
-  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" 7zz "$t7" "$c7" "$((m7 / 1024))" "$s7"
-  printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" packforge "$tp" "$cp" "$((mp / 1024))" "$sp"
+  for who in "${programs[@]}"; do
+    case $who in 7zz) size=$s7 ;; 7zz-slp-) size=$(stat -c %s ref-slp.7z) ;; pf) size=$sp ;; esac
+    printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" "${who/#pf/packforge}" "${wall[$who]}" "${cpu[$who]}" \
+      "$((peak[$who] / 1024))" "$size"
+  done
   echo "       load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-  awk -v tp="$tp" -v t7="$t7" -v cp="$cp" -v c7="$c7" -v mp="$mp" -v m7="$m7" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
-    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
-      mib, tp / t7, cp / c7, (mp - m7) / 1024, sp - s7 }'
+  awk -v tp="${wall[pf]}" -v t7="${wall[7zz]}" -v tn="${wall[7zz-slp-]}" -v cp="${cpu[pf]}" -v c7="${cpu[7zz]}" \
+    -v mp="${peak[pf]}" -v m7="${peak[7zz]}" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
+    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; against 7zz -slp- %.3f wall; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
+      mib, tp / t7, cp / c7, tp / tn, (mp - m7) / 1024, sp - s7 }'
+  unset wall cpu peak
 done
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

@@ -19,8 +19,7 @@ work=$(mktemp -d /tmp/pf-xbench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 win() { printf 'Z:%s' "${1//\//\\}"; }
-WINEPREFIX=$PF_WINEPREFIX "$wine_run" cmd /c exit >/dev/null 2>&1 || true
-WINEPREFIX=$PF_WINEPREFIX wineserver -p 120 >/dev/null 2>&1 || true
+"$root/scripts/persistent-wineserver.sh" 120
 
 python3 "$corpus_script" corpus "$mib" 64
 "$wine_run" "$tree/bin/packforge-cli.exe" -o "$(win "$work")" -n package corpus/* >build.log 2>&1 ||

@@ -34,8 +34,7 @@ else
 fi
 
 # One wineserver for every run, started (and the prefix readied) up front.
-WINEPREFIX=$PF_WINEPREFIX "$wine_run" cmd /c exit >/dev/null 2>&1 || true
-WINEPREFIX=$PF_WINEPREFIX wineserver -p 120 >/dev/null 2>&1 || true
+"$root/scripts/persistent-wineserver.sh" 120
 
 field() { sed -n "s/^[[:space:]]*$1: //p" "$2"; }
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b + 0 < a + 0) ? b : a }'; }

@@ -9,8 +9,7 @@ export WINEDEBUG=-all
 status=0
 ctest --test-dir "$build/host" --output-on-failure -j 2 || status=1
 # One wineserver for the whole run instead of one per test binary.
-WINEPREFIX=$PF_WINEPREFIX "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
-WINEPREFIX=$PF_WINEPREFIX wineserver -p 60 >/dev/null 2>&1 || true
+"$here/scripts/persistent-wineserver.sh" 60 || true
 # One at a time: builds read the program folder's libraries without sharing
 # (share mode 0), so two tests building from build/win64/bin at once would
 # fail each other's reads.

@@ -99,9 +99,15 @@ enum class CopyOutcome { kDone, kReadFailed, kWriteFailed, kCancelled };
 
 class PayloadReader {
  public:
-  PayloadReader(HANDLE package, ProgressSink& progress, std::uint64_t total,
+  // `package` is positioned at `start`, the payload's first byte.
+  PayloadReader(HANDLE package, std::uint64_t start, ProgressSink& progress, std::uint64_t total,
                 const std::atomic<bool>& cancel)
-      : package_(package), progress_(progress), total_(total), cancel_(cancel), buffer_(kChunk) {}
+      : package_(package),
+        start_(start),
+        progress_(progress),
+        total_(total),
+        cancel_(cancel),
+        buffer_(kChunk) {}
 
   // Copies the next `size` payload bytes into a new file at `path`.
   CopyOutcome CopyTo(const std::wstring& path, std::uint64_t size) {
@@ -124,6 +130,9 @@ class PayloadReader {
     return CopyOutcome::kDone;
   }
 
+  // Where the next payload byte lies in the package.
+  std::uint64_t position() const { return start_ + done_; }
+
   // Passes over the next `size` payload bytes, which are read where they lie.
   bool Skip(std::uint64_t size) {
     LARGE_INTEGER distance;
@@ -136,6 +145,7 @@ class PayloadReader {
 
  private:
   HANDLE package_;
+  std::uint64_t start_;
   ProgressSink& progress_;
   std::uint64_t total_;
   const std::atomic<bool>& cancel_;
@@ -229,7 +239,7 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
   if (!SetFilePointerEx(package, at, nullptr, FILE_BEGIN))
     return Failure(kExitDamaged, L"The package cannot be read.");
 
-  PayloadReader reader(package, progress, layout.header.payloadSize, cancel);
+  PayloadReader reader(package, layout.payloadOffset, progress, layout.header.payloadSize, cancel);
   // Archives to unpack stay in the package: the client reads each one in
   // place, so no copy of it is written and removed again.
   struct Archive {
@@ -237,7 +247,6 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
     std::wstring name;
   };
   std::vector<Archive> archives;
-  std::uint64_t offset = layout.payloadOffset;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto& e = entries[i];
     std::wstring path;
@@ -246,8 +255,7 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
     } else if (i == 1) {
       path = Join(privateTemp, W(kClientLibraryName));
     } else if (e.flag == 1) {
-      archives.push_back({offset, e.size, W(e.name)});
-      offset += e.size;
+      archives.push_back({reader.position(), e.size, W(e.name)});
       if (!reader.Skip(e.size)) {
         undoTarget();
         return Failure(kExitDamaged, L"The package cannot be read.");
@@ -256,7 +264,6 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
     } else {
       path = Join(staging, W(e.name));
     }
-    offset += e.size;
     switch (reader.CopyTo(path, e.size)) {
       case CopyOutcome::kDone:
         break;

@@ -74,11 +74,12 @@ t7=$(cut -d' ' -f1 7zz.runs | best)
 tn=$(cut -d' ' -f1 7zz-slp.runs | best)
 ta=$(cut -d' ' -f1 agent.runs | best)
 m7=$(cut -d' ' -f2 7zz.runs | sort -g | tail -n 1)
+mn=$(cut -d' ' -f2 7zz-slp.runs | sort -g | tail -n 1)
 ma=$(cut -d' ' -f2 agent.runs | sort -g | tail -n 1)
 echo "extraction bench: $mib MiB corpus, 64 files; package $(stat -c %s package.exe) bytes, archive $(stat -c %s archive.7z) bytes; best of $runs"
 printf '%-10s %10s %12s\n' program wall_s peak_MiB
 printf '%-10s %10s %12s\n' "7zz x" "$t7" "$((m7 / 1024))"
-printf '%-10s %10s %12s\n' "7zz x -slp-" "$tn" "$(($(cut -d' ' -f2 7zz-slp.runs | sort -g | tail -n 1) / 1024))"
+printf '%-10s %10s %12s\n' "7zz x -slp-" "$tn" "$((mn / 1024))"
 printf '%-10s %10s %12s\n' "agent /S" "$ta" "$((ma / 1024))"
 awk -v ta="$ta" -v t7="$t7" -v tn="$tn" 'BEGIN { printf "time ratio agent/7zz %.3f (target <= 1.10); against 7zz x -slp- %.3f\n", ta / t7, ta / tn }'
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

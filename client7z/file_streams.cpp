@@ -51,18 +51,13 @@ STDMETHODIMP ArchiveInStream::Read(void* data, UInt32 size, UInt32* processedSiz
   if (processedSize) *processedSize = 0;
   if (position_ >= length_) return S_OK;
   size = static_cast<UInt32>(std::min<UInt64>(size, length_ - position_));
-  if (!placed_) {
-    if (HRESULT hr = SeekHandle(file_.get(), static_cast<Int64>(base_ + position_), STREAM_SEEK_SET,
-                                nullptr);
-        hr != S_OK)
-      return hr;
-    placed_ = true;
-  }
+  // A positioned read: the stream keeps its own position, not the handle.
+  UInt64 at = base_ + position_;
+  OVERLAPPED where{};
+  where.Offset = static_cast<DWORD>(at);
+  where.OffsetHigh = static_cast<DWORD>(at >> 32);
   DWORD got = 0;
-  if (!ReadFile(file_.get(), data, size, &got, nullptr)) {
-    placed_ = false;
-    return LastErrorResult();
-  }
+  if (!ReadFile(file_.get(), data, size, &got, &where)) return LastErrorResult();
   position_ += got;
   if (processedSize) *processedSize = got;
   return S_OK;
@@ -83,14 +78,12 @@ STDMETHODIMP ArchiveInStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosit
     default:
       return STG_E_INVALIDFUNCTION;
   }
-  if (offset < 0 && static_cast<UInt64>(-(offset + 1)) + 1 > from)
-    return HRESULT_FROM_WIN32(ERROR_NEGATIVE_SEEK);
-  UInt64 to = offset < 0 ? from - (static_cast<UInt64>(-(offset + 1)) + 1)
-                         : from + static_cast<UInt64>(offset);
-  if (to < from && offset > 0) return STG_E_INVALIDFUNCTION;  // wrapped
-  if (to != position_) placed_ = false;
-  position_ = to;
-  if (newPosition) *newPosition = to;
+  // `from` is at most the file's length, so it fits in Int64.
+  if (offset > INT64_MAX - static_cast<Int64>(from)) return STG_E_INVALIDFUNCTION;
+  Int64 to = static_cast<Int64>(from) + offset;
+  if (to < 0) return HRESULT_FROM_WIN32(ERROR_NEGATIVE_SEEK);
+  position_ = static_cast<UInt64>(to);
+  if (newPosition) *newPosition = position_;
   return S_OK;
 }
 

@@ -40,7 +40,6 @@ class ArchiveInStream final : public ComObject<IInStream> {
   UInt64 base_;
   UInt64 length_;
   UInt64 position_ = 0;
-  bool placed_ = false;  // the file pointer is at base_ + position_
 };
 
 // A file being written: the archive (seekable, 7z rewrites its start

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times one package build with packforge-cli.exe under Wine against the
-# host's `7zz a -t7z -mx5` on the same corpus (and, for reference, the same
-# with 7-Zip's huge pages off), and reports wall time, peak memory and output
-# sizes side by side.
+# host's `7zz a -t7z -mx5` on the same corpus, and reports wall time, peak
+# memory and output sizes side by side. Two reference rows: the same 7zz
+# with its huge pages off, and 7-Zip's own console program built for
+# Windows from the same source as 7z.dll ("7zz.exe-wine"), run under Wine:
+# what the same packing costs on this platform before any code of ours.
 #
 # usage: bench/run.sh BUILD_TREE [MIB...]     (default: 128 512)
 #        BENCH_RUNS=n: n runs of each, in alternating order; the best wall
@@ -33,6 +35,9 @@ else
   agent_note="agent: the test stand-in tests/stand_in_agent.exe ($(stat -c %s SelfExtractor.exe) bytes; no real agent built yet)"
 fi
 
+win7zz=$work/win7zz
+"$root/scripts/build-7zdll.sh" x86_64 "$win7zz" 7zz.exe
+
 # One wineserver for every run, started (and the prefix readied) up front.
 "$root/scripts/persistent-wineserver.sh" 120
 
@@ -48,8 +53,8 @@ seconds() {  # h:mm:ss or m:ss.ss -> seconds
 # how much of the difference that alone makes.
 thp=$(sed -n 's/.*\[\(.*\)\].*/\1/p' /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)
 echo "packforge bench: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), transparent huge pages: $thp; ${BENCH_RUNS:-1} run(s) each; $agent_note"
-printf '%-6s %-10s %10s %10s %12s %14s\n' MiB program wall_s cpu_s peak_MiB output_bytes
-programs=(7zz 7zz-slp- pf)
+printf '%-6s %-12s %10s %10s %12s %14s\n' MiB program wall_s cpu_s peak_MiB output_bytes
+programs=(7zz 7zz-slp- 7zz.exe-wine pf)
 for mib in "${sizes[@]}"; do
   rm -rf corpus out ref.7z && mkdir out
   python3 "$corpus_script" corpus "$mib" 64
@@ -59,7 +64,7 @@ for mib in "${sizes[@]}"; do
   for ((run = 0; run < ${BENCH_RUNS:-1}; run++)); do
     # Alternating order, so neither side always runs on a warmer machine.
     order=("${programs[@]}")
-    ((run % 2)) && order=(pf 7zz-slp- 7zz)
+    ((run % 2)) && order=(pf 7zz.exe-wine 7zz-slp- 7zz)
     for who in "${order[@]}"; do
       case $who in
         7zz)
@@ -68,6 +73,10 @@ for mib in "${sizes[@]}"; do
         7zz-slp-)
           rm -f ref-slp.7z
           /usr/bin/time -v -o run.time 7zz a -t7z -mx5 -slp- -bso0 -bsp0 ref-slp.7z "${files[@]}" ;;
+        7zz.exe-wine)
+          rm -f ref-win.7z
+          /usr/bin/time -v -o run.time "$wine_run" "$win7zz/7zz.exe" a -t7z -mx5 -bso0 -bsp0 ref-win.7z \
+            "${files[@]}" ;;
         pf)
           /usr/bin/time -v -o run.time "$wine_run" "$tree/bin/packforge-cli.exe" -o out \
             -n package "${files[@]}" > pf.log 2>&1 || { cat pf.log >&2; exit 1; } ;;
@@ -84,15 +93,20 @@ for mib in "${sizes[@]}"; do
   s7=$(stat -c %s ref.7z)
   sp=$(stat -c %s out/package.exe)
   for who in "${programs[@]}"; do
-    case $who in 7zz) size=$s7 ;; 7zz-slp-) size=$(stat -c %s ref-slp.7z) ;; pf) size=$sp ;; esac
-    printf '%-6s %-10s %10s %10s %12s %14s\n' "$mib" "${who/#pf/packforge}" "${wall[$who]}" "${cpu[$who]}" \
+    case $who in
+      7zz) size=$s7 ;; 7zz-slp-) size=$(stat -c %s ref-slp.7z) ;; 7zz.exe-wine) size=$(stat -c %s ref-win.7z) ;;
+      pf) size=$sp ;;
+    esac
+    printf '%-6s %-12s %10s %10s %12s %14s\n' "$mib" "${who/#pf/packforge}" "${wall[$who]}" "${cpu[$who]}" \
       "$((peak[$who] / 1024))" "$size"
   done
   echo "       load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-  awk -v tp="${wall[pf]}" -v t7="${wall[7zz]}" -v tn="${wall[7zz-slp-]}" -v cp="${cpu[pf]}" -v c7="${cpu[7zz]}" \
+  awk -v tp="${wall[pf]}" -v t7="${wall[7zz]}" -v tn="${wall[7zz-slp-]}" -v tw="${wall[7zz.exe-wine]}" \
+    -v cp="${cpu[pf]}" -v c7="${cpu[7zz]}" \
     -v mp="${peak[pf]}" -v m7="${peak[7zz]}" -v sp="$sp" -v s7="$s7" -v mib="$mib" 'BEGIN {
-    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; against 7zz -slp- %.3f wall; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
-      mib, tp / t7, cp / c7, tp / tn, (mp - m7) / 1024, sp - s7 }'
+    printf "%-6s time ratio packforge/7zz %.3f wall (target <= 1.10), %.3f cpu; against 7zz -slp- %.3f wall;", mib, tp / t7, cp / c7, tp / tn
+    printf " against 7zz.exe under Wine %.3f wall; peak memory %+d MiB (target <= +64); package - archive %+d bytes\n",
+      tp / tw, (mp - m7) / 1024, sp - s7 }'
   unset wall cpu peak
 done
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

@@ -18,7 +18,8 @@
 //           archive carried inside a package; argv[5], when given, is that
 //           archive's own name, whose extension picks the format to try
 //           first. A range past the end of the file gives
-//           kClient7zArchiveOpenFailed.
+//           kClient7zArchiveOpenFailed. Unpacking uses one decoding thread,
+//           which keeps memory to the dictionary and a few buffers.
 //
 // The result is 0 on success, otherwise one of the codes below.
 #pragma once

@@ -54,45 +54,41 @@ PY
 
 field() { sed -n "s/^[[:space:]]*$1: //p" "$2"; }
 seconds() { awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.3f", s }' <<<"$1"; }
-best() { sort -g | head -n 1; }
+# timed RUNS_FILE COMMAND...: runs COMMAND and adds "wall_s peak_KiB" to RUNS_FILE.
+timed() {
+  local runs_file=$1
+  shift
+  /usr/bin/time -v -o t.txt "$@"
+  echo "$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' t.txt)") $(field 'Maximum resident set size (kbytes)' t.txt)" >>"$runs_file"
+}
+wall() { cut -d' ' -f1 "$1" | sort -g | head -n 1; }       # the best
+peak() { cut -d' ' -f2 "$1" | sort -g | tail -n 1; }       # the highest
+same_as_7zz() { diff -r x7 "$1" >/dev/null || { echo "bench: $2's files differ from 7zz's" >&2; exit 1; }; }
 
 : >7zz.runs
 : >7zz-slp.runs
-: >agent.runs
 : >win7zz.runs
+: >agent.runs
 for _ in $(seq 1 "$runs"); do
   rm -rf x7 x7n x7w xa && sync
-  /usr/bin/time -v -o t.txt 7zz x -bso0 -bsp0 -ox7 archive.7z
-  echo "$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' t.txt)") $(field 'Maximum resident set size (kbytes)' t.txt)" >>7zz.runs
+  timed 7zz.runs 7zz x -bso0 -bsp0 -ox7 archive.7z
   sync
   # The same without the huge pages native 7-Zip asks Linux for (-slp-),
   # which Wine gives no Windows program.
-  /usr/bin/time -v -o t.txt 7zz x -slp- -bso0 -bsp0 -ox7n archive.7z
-  echo "$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' t.txt)") $(field 'Maximum resident set size (kbytes)' t.txt)" >>7zz-slp.runs
+  timed 7zz-slp.runs 7zz x -slp- -bso0 -bsp0 -ox7n archive.7z
   rm -rf x7n && sync
-  /usr/bin/time -v -o t.txt "$wine_run" "$work/win7zz/7zz.exe" x -bso0 -bsp0 "-o$(win "$work/x7w")" archive.7z
-  echo "$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' t.txt)") $(field 'Maximum resident set size (kbytes)' t.txt)" >>win7zz.runs
-  diff -r x7 x7w >/dev/null || { echo "bench: 7zz.exe's files differ from 7zz's" >&2; exit 1; }
+  timed win7zz.runs "$wine_run" "$work/win7zz/7zz.exe" x -bso0 -bsp0 "-o$(win "$work/x7w")" archive.7z
+  same_as_7zz x7w 7zz.exe
   rm -rf x7w && sync
-  /usr/bin/time -v -o t.txt "$wine_run" package.exe /S "/D=$(win "$work/xa")"
-  echo "$(seconds "$(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)' t.txt)") $(field 'Maximum resident set size (kbytes)' t.txt)" >>agent.runs
-  diff -r x7 xa >/dev/null || { echo "bench: the agent's files differ from 7zz's" >&2; exit 1; }
+  timed agent.runs "$wine_run" package.exe /S "/D=$(win "$work/xa")"
+  same_as_7zz xa "the agent"
 done
-t7=$(cut -d' ' -f1 7zz.runs | best)
-tn=$(cut -d' ' -f1 7zz-slp.runs | best)
-tw=$(cut -d' ' -f1 win7zz.runs | best)
-ta=$(cut -d' ' -f1 agent.runs | best)
-m7=$(cut -d' ' -f2 7zz.runs | sort -g | tail -n 1)
-mn=$(cut -d' ' -f2 7zz-slp.runs | sort -g | tail -n 1)
-mw=$(cut -d' ' -f2 win7zz.runs | sort -g | tail -n 1)
-ma=$(cut -d' ' -f2 agent.runs | sort -g | tail -n 1)
 echo "extraction bench: $mib MiB corpus, 64 files; package $(stat -c %s package.exe) bytes, archive $(stat -c %s archive.7z) bytes; best of $runs"
 printf '%-17s %10s %12s\n' program wall_s peak_MiB
-printf '%-17s %10s %12s\n' "7zz x" "$t7" "$((m7 / 1024))"
-printf '%-17s %10s %12s\n' "7zz x -slp-" "$tn" "$((mn / 1024))"
-printf '%-17s %10s %12s\n' "7zz.exe x (Wine)" "$tw" "$((mw / 1024))"
-printf '%-17s %10s %12s\n' "agent /S" "$ta" "$((ma / 1024))"
-awk -v ta="$ta" -v t7="$t7" -v tn="$tn" -v tw="$tw" 'BEGIN {
+for row in "7zz x:7zz.runs" "7zz x -slp-:7zz-slp.runs" "7zz.exe x (Wine):win7zz.runs" "agent /S:agent.runs"; do
+  printf '%-17s %10s %12s\n' "${row%%:*}" "$(wall "${row#*:}")" "$(($(peak "${row#*:}") / 1024))"
+done
+awk -v ta="$(wall agent.runs)" -v t7="$(wall 7zz.runs)" -v tn="$(wall 7zz-slp.runs)" -v tw="$(wall win7zz.runs)" 'BEGIN {
   printf "time ratio agent/7zz %.3f (target <= 1.10); against 7zz x -slp- %.3f; against 7zz.exe x under Wine %.3f\n",
     ta / t7, ta / tn, ta / tw }'
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true

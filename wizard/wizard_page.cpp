@@ -23,7 +23,15 @@ std::u16string WizardPage::RunEntry() const {
 }
 
 void WizardPage::ShowPage(int index) {
+  // Selected again after a failed check, the page keeps the focus where the
+  // user was: the sheet would move it to a button, where the next Enter
+  // would press that button instead of trying the check again.
+  HWND focus = index == index_ ? GetFocus() : nullptr;
   SendMessageW(sheetWindow(), PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (focus && focus != GetFocus() && IsChild(hwnd(), focus) && IsWindowVisible(focus) &&
+      IsWindowEnabled(focus)) {
+    SetFocus(focus);
+  }
 }
 
 void WizardPage::SetButtonIcon(int buttonId, int iconId) {
@@ -49,8 +57,8 @@ BOOL WizardPage::OnInitDialog() {
 bool WizardPage::OnSetActive() {
   bool accepted = ui::PropertyPage::OnSetActive();
   if (index_ == 0) EnableWindow(Item(controls_.back), FALSE);
-  // The sheet's own wizard buttons are cut out of view; disabled too, the
-  // Enter key cannot reach them and skip a page's checks.
+  // The sheet's own wizard buttons are cut out of view; disabled too, no
+  // key (their mnemonics) can reach them and skip a page's checks.
   PostMessageW(sheetWindow(), PSM_SETWIZBUTTONS, 0, 0);
   return accepted;
 }
@@ -69,6 +77,22 @@ bool WizardPage::OnCommand(int id, int code, HWND /*control*/) {
     return false;
   }
   return true;
+}
+
+// Enter is the page's own Next, or Finish on the last page, checks and all;
+// on a focused push button it presses that button, as Space does.
+void WizardPage::OnEnterKey(HWND focus) {
+  if (focus && IsChild(hwnd(), focus) && IsWindowEnabled(focus) &&
+      (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+    SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(focus));
+    return;
+  }
+  if (index_ + 1 < kPageCount) {
+    Next();
+  } else {
+    Finish();
+  }
 }
 
 void WizardPage::Back() {

@@ -63,6 +63,7 @@ class WizardPage : public ui::PropertyPage {
   bool OnSetActive() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(const NMHDR& header, LRESULT& result) override;
+  void OnEnterKey(HWND focus) override;
 
  private:
   void Back();

@@ -56,6 +56,10 @@ INT_PTR CALLBACK PropertyPage::Procedure(HWND hwnd, UINT message, WPARAM wParam,
     // The sheet passes a copy of the page's PROPSHEETPAGEW.
     self = reinterpret_cast<PropertyPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
   }
+  if (message == kEnterKeyMessage && self) {
+    static_cast<PropertyPage*>(self)->OnEnterKey(reinterpret_cast<HWND>(lParam));
+    return TRUE;
+  }
   return Route(self, hwnd, message, wParam, lParam);
 }
 

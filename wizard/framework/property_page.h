@@ -11,6 +11,10 @@
 
 namespace pf::ui {
 
+// Posted by the sheet to its active page for a key press of Enter; lParam
+// is the window that had the focus.
+inline constexpr UINT kEnterKeyMessage = WM_APP + 0x140;
+
 class PropertyPage : public Dialog {
  public:
   explicit PropertyPage(int templateId) : templateId_(templateId) {}
@@ -30,6 +34,10 @@ class PropertyPage : public Dialog {
   virtual bool OnSetActive();
   // True lets the page be left.
   virtual bool OnKillActive();
+
+  // Enter was pressed in the sheet while this page was shown and `focus`
+  // had the keyboard focus; the control did not take the key itself.
+  virtual void OnEnterKey(HWND /*focus*/) {}
 
   BOOL OnInitDialog() override;
   bool OnNotify(const NMHDR& header, LRESULT& result) override;

@@ -1,6 +1,12 @@
 // A property sheet over PropertySheetW (named PropSheet: prsht.h defines
 // PropertySheet as a macro): pages added in order, run modally
 // (the program's main window) or modelessly (in-process tests).
+//
+// Enter is taken away from the sheet's dialog manager: with the sheet's own
+// buttons out of use it would press whichever hidden button the common
+// controls made the default. A key press of Enter in the sheet goes to the
+// active page's OnEnterKey instead, unless the focused control takes Enter
+// itself (a multi-line edit). Escape stays with the dialog manager.
 #pragma once
 #include <windows.h>
 
@@ -43,12 +49,15 @@ class PropSheet {
 
  private:
   INT_PTR Run(DWORD extraFlags);
+  void Attach(HWND hwnd);
+  void Detach();
   static int CALLBACK Callback(HWND hwnd, UINT message, LPARAM lParam);
   std::u16string caption_;
   std::wstring wideCaption_;
   std::vector<PropertyPage*> pages_;
   DWORD flags_ = 0;
   HWND hwnd_ = nullptr;
+  bool routesEnter_ = false;
 };
 
 }  // namespace pf::ui

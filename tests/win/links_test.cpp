@@ -72,11 +72,22 @@ TEST_F(Links, AboutmeShowsTheAboutBoxAndReturnsToTheSamePage) {
     HWND page = Show(index);
     std::u16string caption, text;
     bool ownerDisabled = false;
+    bool iconShown = false;
+    SIZE iconSize{}, templateSize{};
     ActivationWatcher watcher([&](HWND window) {
       if (TextOf(window) != u"About Kelo Self Extractor") return;
       caption = TextOf(window);
       for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (ClassOf(child) == u"Static" && !TextOf(child).empty()) text = TextOf(child);
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+          iconShown = SendMessageW(child, STM_GETICON, 0, 0) != 0;
+          RECT area;
+          GetClientRect(child, &area);
+          iconSize = {area.right, area.bottom};
+          RECT units{0, 0, 20, 20};
+          MapDialogRect(window, &units);
+          templateSize = {units.right, units.bottom};
+        }
       }
       ownerDisabled = !IsWindowEnabled(sheet);
       PostMessageW(window, WM_COMMAND, IDOK, 0);
@@ -85,6 +96,11 @@ TEST_F(Links, AboutmeShowsTheAboutBoxAndReturnsToTheSamePage) {
     EXPECT_EQ(caption, u"About Kelo Self Extractor");
     EXPECT_EQ(text, u"Kelo Self Extractor,Version 2.1");
     EXPECT_TRUE(ownerDisabled);
+    // The application icon, at the template's 20 x 20 dialog units.
+    EXPECT_TRUE(iconShown);
+    EXPECT_GT(templateSize.cx, 0);
+    EXPECT_EQ(iconSize.cx, templateSize.cx);
+    EXPECT_EQ(iconSize.cy, templateSize.cy);
     EXPECT_EQ(wizard.sheet.ActiveIndex(), index);
     EXPECT_TRUE(IsWindowEnabled(sheet));
   }

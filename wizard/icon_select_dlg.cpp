@@ -1,9 +1,9 @@
 #include "wizard/icon_select_dlg.h"
 
 #include "engine/path_helpers.h"
-#include "platform/os.h"
 #include "resources/resource.h"
 #include "wizard/app_message.h"
+#include "wizard/bounded_read.h"
 #include "wizard/framework/data_exchange.h"
 #include "wizard/rules/page_rules.h"
 #include "wizard/ui_hooks.h"
@@ -13,12 +13,15 @@ namespace {
 
 // An ICONDIR and its first entry.
 inline constexpr std::size_t kIconHeaderBytes = 22;
+// A local file answers at once; a share that has not answered by then is
+// taken as a file the build could not read either.
+inline constexpr std::chrono::milliseconds kIconReadLimit{3000};
 
 // A path the build could not read as an icon would silently give the
 // package the default icon instead of the chosen one.
 bool NamesNoIconFile(const std::u16string& path) {
   if (path.empty()) return false;  // the default icon, chosen on purpose
-  return IsSuspectIconFile(os::ReadFilePrefix(path, kIconHeaderBytes));
+  return IsSuspectIconFile(ReadFilePrefixWithin(path, kIconHeaderBytes, kIconReadLimit));
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include "platform/text.h"
+#include "platform/win32/unique_handle.h"
 #include "resources/resource.h"
 #include "tests/support/test_workspace.h"
 #include "tests/win/icon_fixture.h"
@@ -69,6 +72,29 @@ TEST_F(OptionPages, IconPathIsJudgedByItsTextThenByTheFileItNames) {
     EXPECT_EQ(ui.ActiveIndex(), c.accepted ? kPasswordPage : kIconPage);
     ui.Show(kIconPage);
   }
+}
+
+// A pipe whose writer never writes stands for a share that never answers:
+// the read of the chosen file blocks until the pipe is closed.
+TEST_F(OptionPages, AnIconFileThatNeverAnswersIsInvalidWithoutHangingThePage) {
+  std::wstring name =
+      L"\\\\.\\pipe\\packforge-silent-" + std::to_wstring(GetCurrentProcessId()) + L".ico";
+  win::unique_hfile silent(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND,
+                                            PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr));
+  ASSERT_TRUE(silent) << "no pipe";
+  ui.Show(kIconPage);
+  ui.SetText(kIconPage, IDE_ICON_FILE, FromWide(name));
+  auto start = std::chrono::steady_clock::now();
+  ui.Click(kIconPage, IDB_ICON_NEXT);
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(TakeMessage(), u"Invalid File");
+  EXPECT_EQ(ui.ActiveIndex(), kIconPage);
+  EXPECT_LT(waited, std::chrono::seconds(6));
+  // The page still answers, and a readable icon passes as before.
+  ui.SetText(kIconPage, IDE_ICON_FILE, ws.File(u"icons\\app.ico", TinyIcon()));
+  ui.Click(kIconPage, IDB_ICON_NEXT);
+  EXPECT_EQ(TakeMessage(), u"");
+  EXPECT_EQ(ui.ActiveIndex(), kPasswordPage);
 }
 
 TEST_F(OptionPages, IconPageLimitsCountUtf16CodeUnits) {

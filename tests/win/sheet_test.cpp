@@ -2,6 +2,8 @@
 // navigation that hold whatever each page checks.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include "platform/os.h"
 #include "platform/text.h"
 #include "resources/resource.h"
@@ -156,6 +158,32 @@ TEST_F(WizardSheet, TheCloseBoxEndsTheSheetsRunWithoutEndingTheProcess) {
   // A closed sheet has no current page: a modal run would return now.
   EXPECT_EQ(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), 0);
   EXPECT_TRUE(recorder.events().empty());
+}
+
+// The prefix the tests run in draws the templates' "MS Shell Dlg" with the
+// metrics Windows users see (Liberation Sans, Arial's), not Wine's wider
+// default: measured, since the face name a substitute reports varies.
+TEST(DialogFont, ShellDialogFacesMeasureAsLiberationSans) {
+  auto width = [](const wchar_t* face) {
+    LOGFONTW font{};
+    font.lfHeight = -11;  // 8 points at 96 dots per inch
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+    HFONT handle = CreateFontIndirectW(&font);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, handle);
+    SIZE size{};
+    const wchar_t text[] = L"Destination File Path Help Aboutme";
+    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(handle);
+    return size.cx;
+  };
+  long liberation = width(L"Liberation Sans");
+  ASSERT_NE(liberation, width(L"Tahoma")) << "the measure cannot tell the faces apart";
+  EXPECT_EQ(width(L"MS Shell Dlg"), liberation);
+  EXPECT_EQ(width(L"MS Shell Dlg 2"), liberation);
 }
 
 }  // namespace

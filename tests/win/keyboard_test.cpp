@@ -124,11 +124,16 @@ TEST_F(Keyboard, EnterInEachSingleLineBoxIsThatPagesNextOrFinish) {
   EXPECT_TRUE(wizard.closedByHarness);
 }
 
-TEST_F(Keyboard, EnterOnAFocusedButtonPressesThatButton) {
+TEST_F(Keyboard, EnterOnAFocusedButtonOrLinkPressesIt) {
   wizard.Run([&] {
     wizard.Focus(0, IDB_REMOVE);
     wizard.Press(VK_RETURN);
     EXPECT_EQ(LastBox(), "Please select any File in the List to Remove");
+    EXPECT_EQ(wizard.ActiveIndex(), 0);
+    wizard.Focus(0, IDK_HOME_HELP);
+    wizard.Press(VK_RETURN);
+    EXPECT_EQ(wizard.recorder.shellCalls().size(), 2u);  // the manual, then its relative path
+    EXPECT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(wizard.ActiveIndex(), 0);
   });
   EXPECT_TRUE(wizard.recorder.exits().empty());

@@ -15,15 +15,7 @@ constexpr std::uint16_t kRtIcon = 3;
 constexpr std::uint16_t kRtGroupIcon = 14;
 constexpr std::uint16_t kNeutralLanguage = 0;
 constexpr std::uint16_t kEnglishUs = 1033;
-
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+constexpr char16_t kGroupName[] = u"MAINICON";
 
 // A fresh file with ordinary attributes: a copy made with the file system's
 // copy would inherit a read-only flag, which the resource update refuses.
@@ -56,23 +48,6 @@ StampedAgent::StampedAgent(StampedAgent&& other) noexcept
 
 StampedAgent::~StampedAgent() {
   if (owned_) os::DeleteFileAt(path_);
-}
-
-std::array<std::uint8_t, kGroupIconDirSize> MakeGroupIconDir(std::int32_t fileLen) {
-  std::array<std::uint8_t, kGroupIconDirSize> d{};
-  Put16(&d[0], 0);    // idReserved
-  Put16(&d[2], 1);    // idType: icon
-  Put16(&d[4], 1);    // idCount
-  d[6] = 64;          // bWidth
-  d[7] = 64;          // bHeight
-  d[8] = 0;           // bColorCount
-  d[9] = 0;           // bReserved
-  Put16(&d[10], 1);   // wPlanes
-  Put16(&d[12], 24);  // wBitCount
-  Put32(&d[14],
-        static_cast<std::uint32_t>(fileLen - static_cast<std::int32_t>(kIconFileHeaderSize)));
-  Put16(&d[18], 1);  // nID
-  return d;
 }
 
 IconImplementer::IconImplementer(std::u16string iconFile) : iconFile_(std::move(iconFile)) {
@@ -130,9 +105,11 @@ void IconImplementer::ReadFileIntoBuffer() {
     Write(u"Icon Error: Reading Icon  file Failed");
     throw BuildFailure{};
   }
-  // The image starts at byte 22; a shorter file has none to write.
-  if (lpBuffer_.size() < kIconFileHeaderSize) {
-    Write(u"Icon Error: Icon file shorter than 22 bytes: %s", iconFile_);
+  // Entries pointing outside the file or into its directory would stamp
+  // bytes that are no image.
+  ico_ = ReadIcoFile(lpBuffer_);
+  if (!ico_.ok()) {
+    Write(u"Icon Error: Invalid icon file (%s): %s", ico_.error, iconFile_);
     throw BuildFailure{};
   }
   Write(u"Exited ReadFileIntoBuffer");
@@ -140,29 +117,43 @@ void IconImplementer::ReadFileIntoBuffer() {
 
 void IconImplementer::SetIconProperties() {
   Write(u"Entered SetIconProperties");
-  groupIconDir_ = MakeGroupIconDir(fileLen_);
+  groupIconDir_ = MakeGroupIconDirectory(ico_, lpBuffer_);
   Write(u"Exited SetIconProperties");
 }
 
 void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
   Write(u"Entered UpdateIcon");
+  // The images the agent's own group names, so those the new group leaves
+  // out can be removed instead of lingering unused in every package.
+  std::vector<std::uint16_t> oldIds;
+  if (auto old = os::ReadResource(targetFile, kRtGroupIcon, std::u16string(kGroupName), kEnglishUs))
+    oldIds = GroupIconIds(*old);
   auto update = os::BeginResourceUpdate(targetFile);
   if (!update) {
     Write(u"Icon Error: Begin update resource failed");
     throw BuildFailure{};
   }
-  if (!update->Update(kRtIcon, std::uint16_t{1}, kNeutralLanguage,
-                      lpBuffer_.data() + kIconFileHeaderSize,
-                      lpBuffer_.size() - kIconFileHeaderSize)) {
+  auto imageFailed = [&] {
     Write(u"Icon Error: Icon Header update failed");
     update->End(true);
     throw BuildFailure{};
+  };
+  std::size_t count = ico_.images.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const IcoImage& image = ico_.images[i];
+    if (!update->Update(kRtIcon, static_cast<std::uint16_t>(i + 1), kNeutralLanguage,
+                        lpBuffer_.data() + image.offset, image.size))
+      imageFailed();
   }
-  if (!update->Update(kRtGroupIcon, std::u16string(u"MAINICON"), kEnglishUs, groupIconDir_.data(),
+  if (!update->Update(kRtGroupIcon, std::u16string(kGroupName), kEnglishUs, groupIconDir_.data(),
                       groupIconDir_.size())) {
     Write(u"Icon Error: Icon update failed");
     update->End(true);
     throw BuildFailure{};
+  }
+  for (std::uint16_t id : oldIds) {
+    // No data and no size removes the resource.
+    if (id > count && !update->Update(kRtIcon, id, kNeutralLanguage, nullptr, 0)) imageFailed();
   }
   update->End(false);
   Write(u"Exited UpdateIcon");

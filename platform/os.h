@@ -139,6 +139,11 @@ class ResourceUpdate {
   void* handle_ = nullptr;
 };
 std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path);
+// The bytes of one resource of an executable, the file loaded as data
+// (natively there is no resource reader: always nothing).
+std::optional<std::vector<std::uint8_t>> ReadResource(const std::u16string& path,
+                                                      std::uint16_t type, const ResourceName& name,
+                                                      std::uint16_t language);
 
 // MessageBoxW with no owner window, an OK button only and no icon.
 void ShowMessage(const std::u16string& text, const std::u16string& caption);

@@ -1,6 +1,7 @@
 #include "wizard/icon_select_dlg.h"
 
 #include "engine/path_helpers.h"
+#include "icon/ico_file.h"
 #include "platform/os.h"
 #include "resources/resource.h"
 #include "wizard/app_message.h"
@@ -11,14 +12,12 @@
 namespace pf {
 namespace {
 
-// An ICONDIR and its first entry.
-inline constexpr std::size_t kIconHeaderBytes = 22;
-
 // A path the build could not read as an icon would silently give the
-// package the default icon instead of the chosen one.
+// package the agent's icon instead of the chosen one.
 bool NamesNoIconFile(const std::u16string& path) {
   if (path.empty()) return false;  // the default icon, chosen on purpose
-  return IsSuspectIconFile(os::ReadFilePrefix(path, kIconHeaderBytes));
+  return IsSuspectIconFile(os::ReadFilePrefix(path, kIcoDirectoryMaxBytes),
+                           os::StatSize(path).value_or(0));
 }
 
 }  // namespace

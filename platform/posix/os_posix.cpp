@@ -268,6 +268,10 @@ bool ResourceUpdate::End(bool) {
 std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string&) {
   return std::nullopt;
 }
+std::optional<std::vector<std::uint8_t>> ReadResource(const std::u16string&, std::uint16_t,
+                                                      const ResourceName&, std::uint16_t) {
+  return std::nullopt;
+}
 
 void ShowMessage(const std::u16string& text, const std::u16string& caption) {
   std::cerr << ToUtf8(caption) << ": " << ToUtf8(text) << "\n";

@@ -218,16 +218,21 @@ std::optional<Library> LoadLibraryAt(const std::u16string& path) {
   return Library(m);
 }
 
+namespace {
+
+// A resource name as the ...W calls take it; `storage` keeps a text name.
+LPCWSTR NameArgument(const ResourceName& name, std::wstring& storage) {
+  if (const auto* id = std::get_if<std::uint16_t>(&name)) return MAKEINTRESOURCEW(*id);
+  storage = ToWide(std::get<std::u16string>(name));
+  return storage.c_str();
+}
+
+}  // namespace
+
 bool ResourceUpdate::Update(std::uint16_t type, const ResourceName& name, std::uint16_t language,
                             const std::uint8_t* data, std::size_t size) {
   std::wstring textName;
-  LPCWSTR n;
-  if (const auto* id = std::get_if<std::uint16_t>(&name)) {
-    n = MAKEINTRESOURCEW(*id);
-  } else {
-    textName = ToWide(std::get<std::u16string>(name));
-    n = textName.c_str();
-  }
+  LPCWSTR n = NameArgument(name, textName);
   return UpdateResourceW(handle_, MAKEINTRESOURCEW(type), n, language,
                          const_cast<std::uint8_t*>(data), static_cast<DWORD>(size)) != FALSE;
 }
@@ -243,6 +248,22 @@ std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path) {
   HANDLE h = BeginUpdateResourceW(W(path).c_str(), FALSE);
   if (!h) return std::nullopt;
   return std::optional<ResourceUpdate>(std::in_place, h);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadResource(const std::u16string& path,
+                                                      std::uint16_t type, const ResourceName& name,
+                                                      std::uint16_t language) {
+  win::unique_hmodule module(LoadLibraryExW(
+      W(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module) return std::nullopt;
+  std::wstring textName;
+  HRSRC found =
+      FindResourceExW(module.get(), MAKEINTRESOURCEW(type), NameArgument(name, textName), language);
+  if (!found) return std::nullopt;
+  HGLOBAL loaded = LoadResource(module.get(), found);
+  const auto* data = static_cast<const std::uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+  if (!data) return std::nullopt;
+  return std::vector<std::uint8_t>(data, data + SizeofResource(module.get(), found));
 }
 
 void ShowMessage(const std::u16string& text, const std::u16string& caption) {

@@ -1,5 +1,6 @@
 #include "icon/agent_icon.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/build_failure.h"
@@ -123,12 +124,27 @@ void IconImplementer::SetIconProperties() {
 
 void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
   Write(u"Entered UpdateIcon");
-  // The images the agent's own group names, so those the new group leaves
-  // out can be removed instead of lingering unused in every package.
-  std::vector<std::uint16_t> oldIds;
-  if (auto old = os::ReadResource(targetFile, kRtGroupIcon, std::u16string(kGroupName), kEnglishUs))
-    oldIds = GroupIconIds(*old);
-  auto update = os::BeginResourceUpdate(targetFile);
+  // Images the agent's own group names beyond the new ones would linger
+  // unused in every package. The resource update cannot delete a single
+  // resource everywhere (Wine refuses), so then the update starts empty and
+  // every other resource is written back as it was.
+  std::vector<std::uint16_t> stale;
+  std::vector<os::Resource> kept;
+  if (auto existing = os::ReadResources(targetFile)) {
+    for (const auto& r : *existing)
+      if (r.type == os::ResourceName(kRtGroupIcon) &&
+          r.name == os::ResourceName(std::u16string(kGroupName)))
+        for (std::uint16_t id : GroupIconIds(r.data))
+          if (id > ico_.images.size()) stale.push_back(id);
+    if (!stale.empty())
+      for (auto& r : *existing) {
+        bool staleImage =
+            r.type == os::ResourceName(kRtIcon) && std::holds_alternative<std::uint16_t>(r.name) &&
+            std::find(stale.begin(), stale.end(), std::get<std::uint16_t>(r.name)) != stale.end();
+        if (!staleImage) kept.push_back(std::move(r));
+      }
+  }
+  auto update = os::BeginResourceUpdate(targetFile, !stale.empty());
   if (!update) {
     Write(u"Icon Error: Begin update resource failed");
     throw BuildFailure{};
@@ -138,8 +154,9 @@ void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
     update->End(true);
     throw BuildFailure{};
   };
-  std::size_t count = ico_.images.size();
-  for (std::size_t i = 0; i < count; ++i) {
+  for (const auto& r : kept)
+    if (!update->Update(r.type, r.name, r.language, r.data.data(), r.data.size())) imageFailed();
+  for (std::size_t i = 0; i < ico_.images.size(); ++i) {
     const IcoImage& image = ico_.images[i];
     if (!update->Update(kRtIcon, static_cast<std::uint16_t>(i + 1), kNeutralLanguage,
                         lpBuffer_.data() + image.offset, image.size))
@@ -150,10 +167,6 @@ void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
     Write(u"Icon Error: Icon update failed");
     update->End(true);
     throw BuildFailure{};
-  }
-  for (std::uint16_t id : oldIds) {
-    // No data and no size removes the resource.
-    if (id > count && !update->Update(kRtIcon, id, kNeutralLanguage, nullptr, 0)) imageFailed();
   }
   update->End(false);
   Write(u"Exited UpdateIcon");

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A package built by packforge-cli.exe with an ordinary application icon as
 # an icon converter writes it (256 pixels as PNG, then 48, 32 and 16),
-# checked from outside: wrestool lists every image and rebuilds the same
-# icon file from the package's group; the package still extracts; and the
+# checked from outside: wrestool lists and extracts every image and the
+# group that describes them; the package still extracts; and the
 # icon as Windows draws it is saved as icon_package.png in TEST_DIR.
 #
 # usage: icon_package_test.sh BIN_DIR TEST_DIR
@@ -17,7 +17,9 @@ win() { printf 'Z:%s' "${1//\//\\}"; }
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 cd "$work"
-convert -size 256x256 gradient:'#d02020'-'#2040d0' -fill white -draw 'circle 128,128 128,40' \
+# 8 bits a channel: Wine draws no PNG icon of 16 bits a channel, which
+# ImageMagick writes by default here.
+convert -size 256x256 gradient:'#d02020'-'#2040d0' -fill white -draw 'circle 128,128 128,40' -depth 8 \
   -define icon:auto-resize=256,48,32,16 app.ico
 printf 'payload\n' > data.txt
 "$wine_run" "$bin/packforge-cli.exe" -o "$(win "$work")" -n pkg --icon "$(win "$work/app.ico")" \
@@ -30,21 +32,21 @@ done
 grep -q -- "--type=3 --name=5 " listing.txt && fail "an image beyond the four"
 grep -q -- "--type=14 --name='MAINICON' --language=1033 " listing.txt || fail "no MAINICON group"
 
-# wrestool turns the group and its images back into an .ico: the same images
-# with the same sizes and depths as the chosen file.
-wrestool -x --type=14 --name=MAINICON -o rebuilt.ico pkg.exe
-python3 - app.ico rebuilt.ico <<'PY' || fail "the package's icon differs from the chosen file"
+# The group and the images as wrestool reads them: one group entry per image
+# of the chosen file, with its sizes and depth, naming exactly its bytes.
+wrestool -x --raw --type=14 --name=MAINICON -o group.bin pkg.exe
+for id in 1 2 3 4; do wrestool -x --raw --type=3 --name=$id -o image$id.bin pkg.exe; done
+python3 - app.ico group.bin <<'PY' || fail "the package's icon differs from the chosen file"
 import struct, sys
-def images(path):
-    d = open(path, 'rb').read()
-    n = struct.unpack_from('<HHH', d, 0)[2]
-    out = []
-    for i in range(n):
-        w, h, c, _, p, b, s, o = struct.unpack_from('<BBBBHHII', d, 6 + 16 * i)
-        out.append((w, h, c, p, b, d[o:o + s]))
-    return out
-a, b = images(sys.argv[1]), images(sys.argv[2])
-sys.exit(0 if a == b and len(a) == 4 else 1)
+d = open(sys.argv[1], 'rb').read()
+g = open(sys.argv[2], 'rb').read()
+n = struct.unpack_from('<HHH', d, 0)[2]
+assert struct.unpack_from('<HHH', g, 0) == (0, 1, n), 'group header'
+for i in range(n):
+    w, h, c, _, p, b, s, o = struct.unpack_from('<BBBBHHII', d, 6 + 16 * i)
+    gw, gh, gc, _, gp, gb, gs, gid = struct.unpack_from('<BBBBHHIH', g, 6 + 14 * i)
+    assert (gw, gh, gc, gp, gb, gs, gid) == (w, h, c, p, b, s, i + 1), 'entry %d' % (i + 1)
+    assert open('image%d.bin' % (i + 1), 'rb').read() == d[o:o + s], 'image %d' % (i + 1)
 PY
 
 "$wine_run" pkg.exe /S "/D=$(win "$work/out")" 2>/dev/null || fail "the package did not extract (exit $?)"

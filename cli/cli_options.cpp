@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/path_helpers.h"
+#include "icon/ico_file.h"
 #include "platform/os.h"
 #include "wizard/rules/data_files_rules.h"
 #include "wizard/rules/page_rules.h"
@@ -174,8 +175,12 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
   s.iconFilePath = raw.icon ? os::FullPath(*raw.icon) : u"";
   std::u16string message = raw.message.value_or(u"");
   std::u16string title = raw.title.value_or(u"");
-  if (auto m = ValidateIconPage(raw.icon.value_or(u"").empty() ? u"" : s.iconFilePath, message,
-                                title, false)) {
+  std::u16string iconPath = raw.icon.value_or(u"").empty() ? u"" : s.iconFilePath;
+  // The page's further file check: what the build would refuse is refused here.
+  bool suspect = !iconPath.empty() && IsAcceptableIconPath(iconPath) &&
+                 IsSuspectIconFile(os::ReadFilePrefix(iconPath, kIcoDirectoryMaxBytes),
+                                   os::StatSize(iconPath).value_or(0));
+  if (auto m = ValidateIconPage(iconPath, message, title, suspect)) {
     req.error = MessageText(*m);
     return req;
   }

@@ -1,5 +1,6 @@
 #include "icon/agent_icon.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/build_failure.h"
@@ -15,15 +16,7 @@ constexpr std::uint16_t kRtIcon = 3;
 constexpr std::uint16_t kRtGroupIcon = 14;
 constexpr std::uint16_t kNeutralLanguage = 0;
 constexpr std::uint16_t kEnglishUs = 1033;
-
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+constexpr char16_t kGroupName[] = u"MAINICON";
 
 // A fresh file with ordinary attributes: a copy made with the file system's
 // copy would inherit a read-only flag, which the resource update refuses.
@@ -56,23 +49,6 @@ StampedAgent::StampedAgent(StampedAgent&& other) noexcept
 
 StampedAgent::~StampedAgent() {
   if (owned_) os::DeleteFileAt(path_);
-}
-
-std::array<std::uint8_t, kGroupIconDirSize> MakeGroupIconDir(std::int32_t fileLen) {
-  std::array<std::uint8_t, kGroupIconDirSize> d{};
-  Put16(&d[0], 0);    // idReserved
-  Put16(&d[2], 1);    // idType: icon
-  Put16(&d[4], 1);    // idCount
-  d[6] = 64;          // bWidth
-  d[7] = 64;          // bHeight
-  d[8] = 0;           // bColorCount
-  d[9] = 0;           // bReserved
-  Put16(&d[10], 1);   // wPlanes
-  Put16(&d[12], 24);  // wBitCount
-  Put32(&d[14],
-        static_cast<std::uint32_t>(fileLen - static_cast<std::int32_t>(kIconFileHeaderSize)));
-  Put16(&d[18], 1);  // nID
-  return d;
 }
 
 IconImplementer::IconImplementer(std::u16string iconFile) : iconFile_(std::move(iconFile)) {
@@ -130,9 +106,11 @@ void IconImplementer::ReadFileIntoBuffer() {
     Write(u"Icon Error: Reading Icon  file Failed");
     throw BuildFailure{};
   }
-  // The image starts at byte 22; a shorter file has none to write.
-  if (lpBuffer_.size() < kIconFileHeaderSize) {
-    Write(u"Icon Error: Icon file shorter than 22 bytes: %s", iconFile_);
+  // Entries pointing outside the file or into its directory would stamp
+  // bytes that are no image.
+  ico_ = ReadIcoFile(lpBuffer_);
+  if (!ico_.ok()) {
+    Write(u"Icon Error: Invalid icon file (%s): %s", ico_.error, iconFile_);
     throw BuildFailure{};
   }
   Write(u"Exited ReadFileIntoBuffer");
@@ -140,25 +118,51 @@ void IconImplementer::ReadFileIntoBuffer() {
 
 void IconImplementer::SetIconProperties() {
   Write(u"Entered SetIconProperties");
-  groupIconDir_ = MakeGroupIconDir(fileLen_);
+  groupIconDir_ = MakeGroupIconDirectory(ico_, lpBuffer_);
   Write(u"Exited SetIconProperties");
 }
 
 void IconImplementer::UpdateIcon(const std::u16string& targetFile) {
   Write(u"Entered UpdateIcon");
-  auto update = os::BeginResourceUpdate(targetFile);
+  // Images the agent's own group names beyond the new ones would linger
+  // unused in every package. The resource update cannot delete a single
+  // resource everywhere (Wine refuses), so then the update starts empty and
+  // every other resource is written back as it was.
+  std::vector<std::uint16_t> stale;
+  std::vector<os::Resource> kept;
+  if (auto existing = os::ReadResources(targetFile)) {
+    for (const auto& r : *existing)
+      if (r.type == os::ResourceName(kRtGroupIcon) &&
+          r.name == os::ResourceName(std::u16string(kGroupName)))
+        for (std::uint16_t id : GroupIconIds(r.data))
+          if (id > ico_.images.size()) stale.push_back(id);
+    if (!stale.empty())
+      for (auto& r : *existing) {
+        bool staleImage =
+            r.type == os::ResourceName(kRtIcon) && std::holds_alternative<std::uint16_t>(r.name) &&
+            std::find(stale.begin(), stale.end(), std::get<std::uint16_t>(r.name)) != stale.end();
+        if (!staleImage) kept.push_back(std::move(r));
+      }
+  }
+  auto update = os::BeginResourceUpdate(targetFile, !stale.empty());
   if (!update) {
     Write(u"Icon Error: Begin update resource failed");
     throw BuildFailure{};
   }
-  if (!update->Update(kRtIcon, std::uint16_t{1}, kNeutralLanguage,
-                      lpBuffer_.data() + kIconFileHeaderSize,
-                      lpBuffer_.size() - kIconFileHeaderSize)) {
+  auto imageFailed = [&] {
     Write(u"Icon Error: Icon Header update failed");
     update->End(true);
     throw BuildFailure{};
+  };
+  for (const auto& r : kept)
+    if (!update->Update(r.type, r.name, r.language, r.data.data(), r.data.size())) imageFailed();
+  for (std::size_t i = 0; i < ico_.images.size(); ++i) {
+    const IcoImage& image = ico_.images[i];
+    if (!update->Update(kRtIcon, static_cast<std::uint16_t>(i + 1), kNeutralLanguage,
+                        lpBuffer_.data() + image.offset, image.size))
+      imageFailed();
   }
-  if (!update->Update(kRtGroupIcon, std::u16string(u"MAINICON"), kEnglishUs, groupIconDir_.data(),
+  if (!update->Update(kRtGroupIcon, std::u16string(kGroupName), kEnglishUs, groupIconDir_.data(),
                       groupIconDir_.size())) {
     Write(u"Icon Error: Icon update failed");
     update->End(true);

@@ -3,10 +3,11 @@
 // a read-only program folder still gets the icon and an interrupted update
 // cannot damage the agent every later build copies.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "icon/ico_file.h"
 
 namespace pf {
 
@@ -41,12 +42,8 @@ StampedAgent SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
 // build failure after its trace line.
 void ChangeIconInPE(const std::u16string& iconFile, const std::u16string& targetFile);
 
-// The icon file's directory header and its one entry come before the image.
-inline constexpr std::size_t kIconFileHeaderSize = 22;
-inline constexpr std::size_t kGroupIconDirSize = 20;
-
-// One icon change: the whole .ico file and the group directory written
-// as "MAINICON".
+// One icon change: the whole .ico file, read as the format defines it, and
+// the group directory written as "MAINICON" over its images.
 class IconImplementer {
  public:
   explicit IconImplementer(std::u16string iconFile);
@@ -57,7 +54,7 @@ class IconImplementer {
   void SetIconProperties();
   void UpdateIcon(const std::u16string& targetFile);
 
-  const std::array<std::uint8_t, kGroupIconDirSize>& groupIconDir() const { return groupIconDir_; }
+  const std::vector<std::uint8_t>& groupIconDir() const { return groupIconDir_; }
 
  private:
   void IconFileInitialize();
@@ -68,11 +65,8 @@ class IconImplementer {
   std::u16string iconFile_;
   std::vector<std::uint8_t> lpBuffer_;
   std::int32_t fileLen_ = 0;
-  std::array<std::uint8_t, kGroupIconDirSize> groupIconDir_{};
+  IcoFile ico_;
+  std::vector<std::uint8_t> groupIconDir_;
 };
-
-// The 20-byte group directory for an .ico file of `fileLen` bytes: one
-// 64x64 24-bit image of fileLen - 22 bytes under image id 1.
-std::array<std::uint8_t, kGroupIconDirSize> MakeGroupIconDir(std::int32_t fileLen);
 
 }  // namespace pf

@@ -130,7 +130,7 @@ class ResourceUpdate {
   ResourceUpdate& operator=(const ResourceUpdate&) = delete;
   ~ResourceUpdate() { End(true); }
   // UpdateResourceW.
-  bool Update(std::uint16_t type, const ResourceName& name, std::uint16_t language,
+  bool Update(const ResourceName& type, const ResourceName& name, std::uint16_t language,
               const std::uint8_t* data, std::size_t size);
   // EndUpdateResourceW: discard false writes the changes into the file.
   bool End(bool discard);
@@ -138,7 +138,17 @@ class ResourceUpdate {
  private:
   void* handle_ = nullptr;
 };
-std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path);
+// With `deleteExisting`, the update starts from no resources at all.
+std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path,
+                                                  bool deleteExisting = false);
+// Every resource of an executable, the file loaded as data (natively there
+// is no resource reader: always nothing).
+struct Resource {
+  ResourceName type, name;
+  std::uint16_t language = 0;
+  std::vector<std::uint8_t> data;
+};
+std::optional<std::vector<Resource>> ReadResources(const std::u16string& path);
 
 // MessageBoxW with no owner window, an OK button only and no icon.
 void ShowMessage(const std::u16string& text, const std::u16string& caption);

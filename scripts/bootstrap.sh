@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-apps x11-utils imagemagick
-  googletest 7zip osslsigncode openssl dpkg-dev python3 time
+  googletest 7zip osslsigncode openssl dpkg-dev python3 time icoutils
 )
 
 need=()

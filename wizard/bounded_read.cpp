@@ -17,20 +17,22 @@ struct PendingRead {
   std::mutex mutex;
   std::condition_variable finished;
   bool done = false;
-  std::optional<std::vector<std::uint8_t>> bytes;
+  std::optional<FileHead> head;
 };
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadFilePrefixWithin(const std::u16string& path,
-                                                              std::size_t maxBytes,
-                                                              std::chrono::milliseconds limit) {
+std::optional<FileHead> ReadFileHeadWithin(const std::u16string& path, std::size_t maxBytes,
+                                           std::chrono::milliseconds limit) {
   auto pending = std::make_shared<PendingRead>();
   try {
     std::thread([pending, path, maxBytes] {
-      auto bytes = os::ReadFilePrefix(path, maxBytes);
+      std::optional<FileHead> head;
+      if (auto bytes = os::ReadFilePrefix(path, maxBytes)) {
+        if (auto size = os::StatSize(path)) head = FileHead{std::move(*bytes), *size};
+      }
       std::lock_guard lock(pending->mutex);
-      pending->bytes = std::move(bytes);
+      pending->head = std::move(head);
       pending->done = true;
       pending->finished.notify_all();
     }).detach();
@@ -39,7 +41,7 @@ std::optional<std::vector<std::uint8_t>> ReadFilePrefixWithin(const std::u16stri
   }
   std::unique_lock lock(pending->mutex);
   if (!pending->finished.wait_for(lock, limit, [&] { return pending->done; })) return std::nullopt;
-  return std::move(pending->bytes);
+  return std::move(pending->head);
 }
 
 }  // namespace pf

@@ -11,11 +11,16 @@
 
 namespace pf {
 
-// The first `maxBytes` of the file, as os::ReadFilePrefix reads them; nothing
-// when the read failed or had not finished within `limit` (the read then
-// finishes, or not, on its own thread, and its result is dropped).
-std::optional<std::vector<std::uint8_t>> ReadFilePrefixWithin(const std::u16string& path,
-                                                              std::size_t maxBytes,
-                                                              std::chrono::milliseconds limit);
+// The start of a file and the file's whole size.
+struct FileHead {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t size = 0;
+};
+
+// The first `maxBytes` of the file, as os::ReadFilePrefix reads them, and its
+// size; nothing when either failed or had not finished within `limit` (they
+// then finish, or not, on their own thread, and the result is dropped).
+std::optional<FileHead> ReadFileHeadWithin(const std::u16string& path, std::size_t maxBytes,
+                                           std::chrono::milliseconds limit);
 
 }  // namespace pf

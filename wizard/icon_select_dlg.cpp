@@ -1,6 +1,7 @@
 #include "wizard/icon_select_dlg.h"
 
 #include "engine/path_helpers.h"
+#include "icon/ico_file.h"
 #include "resources/resource.h"
 #include "wizard/app_message.h"
 #include "wizard/bounded_read.h"
@@ -11,17 +12,17 @@
 namespace pf {
 namespace {
 
-// An ICONDIR and its first entry.
-inline constexpr std::size_t kIconHeaderBytes = 22;
 // A local file answers at once; a share that has not answered by then is
 // taken as a file the build could not read either.
 inline constexpr std::chrono::milliseconds kIconReadLimit{3000};
 
 // A path the build could not read as an icon would silently give the
-// package the default icon instead of the chosen one.
+// package the agent's icon instead of the chosen one.
 bool NamesNoIconFile(const std::u16string& path) {
   if (path.empty()) return false;  // the default icon, chosen on purpose
-  return IsSuspectIconFile(ReadFilePrefixWithin(path, kIconHeaderBytes, kIconReadLimit));
+  auto head = ReadFileHeadWithin(path, kIcoDirectoryMaxBytes, kIconReadLimit);
+  if (!head) return true;
+  return IsSuspectIconFile(std::move(head->bytes), head->size);
 }
 
 }  // namespace

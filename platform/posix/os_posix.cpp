@@ -257,15 +257,18 @@ std::optional<Library> LoadLibraryAt(const std::u16string& path) {
   return Library(module);
 }
 
-bool ResourceUpdate::Update(std::uint16_t, const ResourceName&, std::uint16_t, const std::uint8_t*,
-                            std::size_t) {
+bool ResourceUpdate::Update(const ResourceName&, const ResourceName&, std::uint16_t,
+                            const std::uint8_t*, std::size_t) {
   return false;
 }
 bool ResourceUpdate::End(bool) {
   handle_ = nullptr;
   return false;
 }
-std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string&) {
+std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string&, bool) {
+  return std::nullopt;
+}
+std::optional<std::vector<Resource>> ReadResources(const std::u16string&) {
   return std::nullopt;
 }
 

@@ -218,18 +218,24 @@ std::optional<Library> LoadLibraryAt(const std::u16string& path) {
   return Library(m);
 }
 
-bool ResourceUpdate::Update(std::uint16_t type, const ResourceName& name, std::uint16_t language,
-                            const std::uint8_t* data, std::size_t size) {
-  std::wstring textName;
-  LPCWSTR n;
-  if (const auto* id = std::get_if<std::uint16_t>(&name)) {
-    n = MAKEINTRESOURCEW(*id);
-  } else {
-    textName = ToWide(std::get<std::u16string>(name));
-    n = textName.c_str();
-  }
-  return UpdateResourceW(handle_, MAKEINTRESOURCEW(type), n, language,
-                         const_cast<std::uint8_t*>(data), static_cast<DWORD>(size)) != FALSE;
+namespace {
+
+// A resource name as the ...W calls take it; `storage` keeps a text name.
+LPCWSTR NameArgument(const ResourceName& name, std::wstring& storage) {
+  if (const auto* id = std::get_if<std::uint16_t>(&name)) return MAKEINTRESOURCEW(*id);
+  storage = ToWide(std::get<std::u16string>(name));
+  return storage.c_str();
+}
+
+}  // namespace
+
+bool ResourceUpdate::Update(const ResourceName& type, const ResourceName& name,
+                            std::uint16_t language, const std::uint8_t* data, std::size_t size) {
+  std::wstring textType, textName;
+  LPCWSTR t = NameArgument(type, textType);
+  LPCWSTR n = NameArgument(name, textName);
+  return UpdateResourceW(handle_, t, n, language, const_cast<std::uint8_t*>(data),
+                         static_cast<DWORD>(size)) != FALSE;
 }
 
 bool ResourceUpdate::End(bool discard) {
@@ -239,10 +245,58 @@ bool ResourceUpdate::End(bool discard) {
   return ok != FALSE;
 }
 
-std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path) {
-  HANDLE h = BeginUpdateResourceW(W(path).c_str(), FALSE);
+std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path, bool deleteExisting) {
+  HANDLE h = BeginUpdateResourceW(W(path).c_str(), deleteExisting ? TRUE : FALSE);
   if (!h) return std::nullopt;
   return std::optional<ResourceUpdate>(std::in_place, h);
+}
+
+namespace {
+
+ResourceName NameOf(LPCWSTR name) {
+  if (IS_INTRESOURCE(name)) return static_cast<std::uint16_t>(reinterpret_cast<ULONG_PTR>(name));
+  return FromWide(name);
+}
+
+struct Collected {
+  std::vector<Resource> resources;
+  bool ok = true;
+};
+
+BOOL CALLBACK CollectLanguage(HMODULE m, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR p) {
+  auto* out = reinterpret_cast<Collected*>(p);
+  HRSRC found = FindResourceExW(m, type, name, language);
+  HGLOBAL loaded = found ? LoadResource(m, found) : nullptr;
+  const auto* data = static_cast<const std::uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+  if (!data) {
+    out->ok = false;
+    return FALSE;
+  }
+  out->resources.push_back(
+      {NameOf(type), NameOf(name), language, {data, data + SizeofResource(m, found)}});
+  return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR p) {
+  EnumResourceLanguagesW(m, type, name, CollectLanguage, p);
+  return reinterpret_cast<Collected*>(p)->ok;
+}
+
+BOOL CALLBACK CollectType(HMODULE m, LPWSTR type, LONG_PTR p) {
+  EnumResourceNamesW(m, type, CollectName, p);
+  return reinterpret_cast<Collected*>(p)->ok;
+}
+
+}  // namespace
+
+std::optional<std::vector<Resource>> ReadResources(const std::u16string& path) {
+  win::unique_hmodule module(LoadLibraryExW(W(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!module) return std::nullopt;
+  Collected collected;
+  // A file without resources is no failure: the enumeration just finds none.
+  EnumResourceTypesW(module.get(), CollectType, reinterpret_cast<LONG_PTR>(&collected));
+  if (!collected.ok) return std::nullopt;
+  return std::move(collected.resources);
 }
 
 void ShowMessage(const std::u16string& text, const std::u16string& caption) {

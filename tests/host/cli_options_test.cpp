@@ -2,6 +2,7 @@
 
 #include "cli/cli_options.h"
 #include "platform/text.h"
+#include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
 
 namespace pf {
@@ -69,6 +70,21 @@ TEST_F(CliOptions, RefusesWhatThePagesRefuseWithTheirTexts) {
       {{u"-o"}, u"-o needs a value"},
   };
   for (const auto& c : cases) EXPECT_EQ(ToUtf8(Parse(c.args).error), ToUtf8(c.error));
+}
+
+// The same reader as the build: a file the icon step would refuse is
+// refused before anything is built.
+TEST_F(CliOptions, IconFileIsCheckedAsTheBuildReadsIt) {
+  std::string app = test::ApplicationIcon();
+  std::u16string good = ws_.File(u"app.ico", app);
+  std::u16string cut = ws_.File(u"cut.ico", app.substr(0, app.size() - 10));
+  auto r = Parse({u"-o", out_, u"-n", u"x", u"--icon", good, txt_});
+  EXPECT_TRUE(r.error.empty()) << ToUtf8(r.error);
+  EXPECT_EQ(r.settings.iconFilePath, good);
+  for (const auto& refused : {cut, ws_.Path(u"missing.ico"), txt_})
+    EXPECT_EQ(ToUtf8(Parse({u"-o", out_, u"-n", u"x", u"--icon", refused, txt_}).error),
+              "Invalid File")
+        << ToUtf8(refused);
 }
 
 TEST_F(CliOptions, AnExistingPackageIsReplacedWithANote) {

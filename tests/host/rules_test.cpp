@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text.h"
+#include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
 #include "wizard/rules/data_files_rules.h"
 #include "wizard/rules/page_rules.h"
@@ -211,19 +212,21 @@ TEST(DataFilesRules, RemoveRowsKeepsTheListsInStep) {
   EXPECT_EQ(s.noOfFiles, 2);
 }
 
-TEST(PageRules, FurtherIconCheckWantsARealIconFile) {
-  std::vector<std::uint8_t> ico(22, 0);
-  ico[2] = 1;
-  ico[4] = 1;
-  EXPECT_FALSE(IsSuspectIconFile(ico));
-  EXPECT_TRUE(IsSuspectIconFile(std::nullopt));                   // missing or unreadable
-  EXPECT_TRUE(IsSuspectIconFile(std::vector<std::uint8_t>(21)));  // too short
-  auto cursor = ico;
-  cursor[2] = 2;  // a cursor file, not an icon
-  EXPECT_TRUE(IsSuspectIconFile(cursor));
-  auto empty = ico;
-  empty[4] = 0;
-  EXPECT_TRUE(IsSuspectIconFile(empty));
+// The page and the console ask the build's own reader, from the directory
+// and the file's length.
+TEST(PageRules, FurtherIconCheckRefusesWhatTheBuildWouldRefuse) {
+  std::string app = test::ApplicationIcon();
+  auto head = [](const std::string& s, std::size_t n) {
+    return std::vector<std::uint8_t>(s.begin(), s.begin() + std::min(n, s.size()));
+  };
+  EXPECT_FALSE(IsSuspectIconFile(head(app, 70), app.size()));
+  EXPECT_TRUE(IsSuspectIconFile(head(app, 70), app.size() - 1));  // last image cut
+  EXPECT_TRUE(IsSuspectIconFile(std::nullopt, 0));                // missing or unreadable
+  EXPECT_TRUE(IsSuspectIconFile(head(app, 21), 21));              // cut in the directory
+  std::string cursor = app;
+  cursor[2] = 2;
+  EXPECT_TRUE(IsSuspectIconFile(head(cursor, 70), cursor.size()));
+  EXPECT_TRUE(IsSuspectIconFile(head(test::IcoFileOf({}), 6), 6));  // no image
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include "engine/header_writer.h"
 #include "engine/merger.h"
 #include "icon/agent_icon.h"
+#include "icon/ico_file.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
+#include "tests/support/ico_builder.h"
 #include "tests/support/trace_capture.h"
 #include "trace/trace_log.h"
 
@@ -167,6 +169,179 @@ TEST_F(IconResourceTest, PackageBuiltFromTheCopyShowsTheIcon) {
   ExpectOneIcon(r);
   EXPECT_EQ(r.image, other.substr(22));
   EXPECT_EQ(test::ReadAll(agent_), shipped_);
+}
+
+// The RT_ICON images of a file in id order, each with its languages.
+struct StampedImages {
+  std::vector<std::wstring> names;
+  std::vector<std::string> images;
+  std::vector<std::vector<WORD>> languages;
+  std::string group;
+};
+
+StampedImages ReadImages(const std::u16string& file) {
+  StampedImages out;
+  pf::win::unique_hmodule m(
+      LoadLibraryExW(ToWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  EXPECT_TRUE(m) << "cannot load " << ToUtf8(file) << " as data";
+  if (!m) return out;
+  EnumResourceNamesW(m.get(), RT_ICON, CollectName, reinterpret_cast<LONG_PTR>(&out.names));
+  for (std::size_t id = 1; id <= out.names.size(); ++id) {
+    out.images.push_back(Bytes(m.get(), FindResourceW(m.get(), MAKEINTRESOURCEW(id), RT_ICON)));
+    out.languages.emplace_back();
+    EnumResourceLanguagesW(m.get(), RT_ICON, MAKEINTRESOURCEW(id), CollectLanguage,
+                           reinterpret_cast<LONG_PTR>(&out.languages.back()));
+  }
+  out.group = Bytes(m.get(), FindResourceW(m.get(), L"MAINICON", RT_GROUP_ICON));
+  return out;
+}
+
+std::uint16_t Le16At(const std::string& b, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                    (static_cast<std::uint8_t>(b[at + 1]) << 8));
+}
+
+// The icon Windows picks from the file's "MAINICON" for `size`, drawn on a
+// black 32-bit bitmap: its width, and each pixel as 0x00RRGGBB, top row first.
+struct Drawn {
+  int width = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+Drawn DrawIcon(const std::u16string& file, int size) {
+  Drawn out;
+  pf::win::unique_hmodule m(
+      LoadLibraryExW(ToWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!m) return out;
+  pf::win::unique_hicon icon(static_cast<HICON>(
+      LoadImageW(m.get(), L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  EXPECT_TRUE(icon) << "LoadImageW gave no icon of " << size;
+  if (!icon) return out;
+  ICONINFO info{};
+  if (GetIconInfo(icon.get(), &info)) {
+    BITMAP bm{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    out.width = bm.bmWidth;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+  }
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = size;
+  bi.bmiHeader.biHeight = -size;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; i < size * size; ++i) out.pixels.push_back(p[i] & 0xFFFFFF);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return out;
+}
+
+// Every image of the file, as it stands, under ids 1..n, and a group that
+// names each by its own size and depth; what Windows draws from the package
+// at 16, 32 and 48 pixels is that size's image, pixel for pixel.
+TEST_F(IconResourceTest, EveryImageOfTheFileIsStampedAndDescribed) {
+  using test::ImageOf;
+  struct Image {
+    int size, bits;
+    bool png;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Image> images;
+  };
+  const std::vector<Case> cases = {
+      {"one 16 pixel 4-bit image", {{16, 4, false}}},
+      {"one 32 pixel 8-bit image", {{32, 8, false}}},
+      {"one 48 pixel 24-bit image", {{48, 24, false}}},
+      {"one 256 pixel PNG", {{256, 32, true}}},
+      {"256 (PNG), 48, 32 and 16 pixels",
+       {{256, 32, true}, {48, 32, false}, {32, 32, false}, {16, 32, false}}},
+      {"16, 32 and 48 pixels of different depths",
+       {{16, 4, false}, {32, 8, false}, {48, 24, false}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<test::IcoEntry> entries;
+    for (const auto& i : c.images)
+      entries.push_back({i.size, i.bits, ImageOf(i.size, i.bits, i.png)});
+    std::u16string ico = ws_.File(u"case.ico", test::IcoFileOf(entries));
+    StampedAgent stamped = SetIconForSelfExtractorAgent(ico, agent_, prog_);
+    StampedImages r = ReadImages(stamped.path());
+    ASSERT_EQ(r.images.size(), entries.size());
+    ASSERT_EQ(r.group.size(), 6 + 14 * entries.size());
+    EXPECT_EQ(Le16At(r.group, 4), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      SCOPED_TRACE("image " + std::to_string(i + 1));
+      EXPECT_EQ(r.images[i], entries[i].image);
+      EXPECT_EQ(r.languages[i], std::vector<WORD>{0});
+      std::size_t e = 6 + 14 * i;
+      EXPECT_EQ(static_cast<std::uint8_t>(r.group[e]), entries[i].size % 256);
+      EXPECT_EQ(static_cast<std::uint8_t>(r.group[e + 1]), entries[i].size % 256);
+      EXPECT_EQ(Le16At(r.group, e + 4), 1);
+      EXPECT_EQ(Le16At(r.group, e + 6), entries[i].bits);
+      EXPECT_EQ(Le16At(r.group, e + 8) | (Le16At(r.group, e + 10) << 16), entries[i].image.size());
+      EXPECT_EQ(Le16At(r.group, e + 12), i + 1);
+    }
+    for (const auto& i : c.images) {
+      if (i.size > 48) continue;
+      SCOPED_TRACE("drawn at " + std::to_string(i.size));
+      Drawn d = DrawIcon(stamped.path(), i.size);
+      EXPECT_EQ(d.width, i.size);
+      ASSERT_EQ(d.pixels.size(), static_cast<std::size_t>(i.size * i.size));
+      int wrong = 0;
+      for (int y = 0; y < i.size; ++y)
+        for (int x = 0; x < i.size; ++x)
+          wrong += d.pixels[y * i.size + x] != test::PatternColour(i.size, x, y);
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+}
+
+// Files the reader refuses leave the copy exactly as the shipped agent.
+TEST_F(IconResourceTest, RefusedFilesLeaveTheAgentsOwnIcon) {
+  std::string app = test::ApplicationIcon();
+  const std::vector<std::pair<const char*, std::string>> cases = {
+      {"entry pointing past the end",
+       test::IcoFileOf({{16, 32, test::ImageOf(16, 32), -1, 0x10000}})},
+      {"count of 0", test::IcoFileOf({})},
+      {"truncated file", app.substr(0, app.size() / 2)},
+  };
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    std::u16string ico = ws_.File(u"bad.ico", bytes);
+    StampedAgent stamped = SetIconForSelfExtractorAgent(ico, agent_, prog_);
+    EXPECT_EQ(test::ReadAll(stamped.path()), shipped_);
+  }
+  EXPECT_TRUE(test::HasLine(test::TraceLines(ws_),
+                            "Change Icon failed. Hence skipped and continued the process"));
+}
+
+// A group with fewer images than the one it replaces leaves no image that
+// nothing names.
+TEST_F(IconResourceTest, ImagesTheNewGroupNoLongerNamesAreRemoved) {
+  std::u16string four = ws_.File(u"four.ico", test::ApplicationIcon());
+  std::string oneBytes = test::IcoFileOf({{32, 32, test::ImageOf(32, 32)}});
+  std::u16string one = ws_.File(u"one.ico", oneBytes);
+  std::u16string target = ws_.File(u"target.exe", shipped_);
+  ChangeIconInPE(four, target);
+  ASSERT_EQ(ReadImages(target).names.size(), 4u);
+  ChangeIconInPE(one, target);
+  StampedImages r = ReadImages(target);
+  EXPECT_EQ(r.names, std::vector<std::wstring>{L"#1"});
+  ASSERT_EQ(r.images.size(), 1u);
+  EXPECT_EQ(r.images[0], oneBytes.substr(22));
+  EXPECT_EQ(Le16At(r.group, 4), 1);
 }
 
 }  // namespace

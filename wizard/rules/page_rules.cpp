@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "icon/ico_file.h"
+
 namespace pf {
 namespace {
 UserMessage Info(std::u16string_view text) {
@@ -61,13 +63,9 @@ RunDecision ChooseRunEntry(bool runChecked, bool fileNameSelected, std::u16strin
 
 namespace pf {
 
-bool IsSuspectIconFile(const std::optional<std::vector<std::uint8_t>>& firstBytes) {
-  if (!firstBytes || firstBytes->size() < 22) return true;
-  const auto& b = *firstBytes;
-  bool reserved = b[0] == 0 && b[1] == 0;
-  bool icon = b[2] == 1 && b[3] == 0;
-  bool images = (b[4] | (b[5] << 8)) >= 1;
-  return !(reserved && icon && images);
+bool IsSuspectIconFile(const std::optional<std::vector<std::uint8_t>>& head,
+                       std::uint64_t fileSize) {
+  return !head || !ReadIcoDirectory(*head, fileSize).ok();
 }
 
 }  // namespace pf

@@ -48,10 +48,11 @@ RunDecision ChooseRunEntry(bool runChecked, bool fileNameSelected, std::u16strin
 
 namespace pf {
 
-// The icon page's further file check, answered from the first bytes of the
-// file (nothing when it cannot be read): a path that names no readable icon
-// file (an ICONDIR of type 1 with at least one image, at least 22 bytes)
-// would silently give the package the wrong icon, so it is "Invalid File".
-bool IsSuspectIconFile(const std::optional<std::vector<std::uint8_t>>& firstBytes);
+// The icon page's further file check (and the console's --icon check),
+// answered from the file's first bytes (nothing when it cannot be read) and
+// its length: a file the build's icon reader would refuse would silently
+// leave the package without the chosen icon, so it is "Invalid File".
+bool IsSuspectIconFile(const std::optional<std::vector<std::uint8_t>>& head,
+                       std::uint64_t fileSize);
 
 }  // namespace pf

@@ -1,3 +1,5 @@
+// rand_s is declared only when this is defined before the first include.
+#define _CRT_RAND_S
 #include "agent/extraction.h"
 
 #include <shellapi.h>
@@ -31,14 +33,21 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
-// A folder no other run uses: the process id, the clock and a counter,
-// retried while the name is taken.
+// A fresh folder that no one can have made ahead of this run: its name holds
+// 128 bits from the system's random generator, so it cannot be guessed, and
+// CreateDirectoryW fails on one that exists, which is then never used. (A
+// predictable name in %TEMP% could be made first by someone else, with
+// libraries of theirs in it for the agent to load.)
 std::wstring MakeUniqueFolder(const std::wstring& parent, const std::wstring& prefix) {
-  static unsigned counter = 0;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::wstring path =
-        Join(parent, prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                         std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter));
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::wstring name = prefix;
+    for (int i = 0; i < 4; ++i) {
+      unsigned int random = 0;
+      if (rand_s(&random) != 0) return {};
+      for (int shift = 28; shift >= 0; shift -= 4)
+        name += L"0123456789abcdef"[(random >> shift) & 15];
+    }
+    std::wstring path = Join(parent, name);
     if (CreateDirectoryW(path.c_str(), nullptr)) return path;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }

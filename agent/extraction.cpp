@@ -166,7 +166,7 @@ ExtractionResult Failure(int code, std::wstring message) {
   return {code, std::move(message)};
 }
 
-std::wstring FolderFrom(UINT (*get)(LPWSTR, UINT)) {
+std::wstring FolderFrom(UINT(WINAPI* get)(LPWSTR, UINT)) {
   std::wstring folder(MAX_PATH, L'\0');
   UINT n = get(folder.data(), static_cast<UINT>(folder.size()));
   folder.resize(n < folder.size() ? n : 0);

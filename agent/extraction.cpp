@@ -1,3 +1,5 @@
+// rand_s is declared only when this is defined before the first include.
+#define _CRT_RAND_S
 #include "agent/extraction.h"
 
 #include <shellapi.h>
@@ -31,14 +33,21 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   return folder + L"\\" + name;
 }
 
-// A folder no other run uses: the process id, the clock and a counter,
-// retried while the name is taken.
+// A fresh folder that no one can have made ahead of this run: its name holds
+// 128 bits from the system's random generator, so it cannot be guessed, and
+// CreateDirectoryW fails on one that exists, which is then never used. (A
+// predictable name in %TEMP% could be made first by someone else, with
+// libraries of theirs in it for the agent to load.)
 std::wstring MakeUniqueFolder(const std::wstring& parent, const std::wstring& prefix) {
-  static unsigned counter = 0;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::wstring path =
-        Join(parent, prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                         std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter));
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::wstring name = prefix;
+    for (int i = 0; i < 4; ++i) {
+      unsigned int random = 0;
+      if (rand_s(&random) != 0) return {};
+      for (int shift = 28; shift >= 0; shift -= 4)
+        name += L"0123456789abcdef"[(random >> shift) & 15];
+    }
+    std::wstring path = Join(parent, name);
     if (CreateDirectoryW(path.c_str(), nullptr)) return path;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }
@@ -155,6 +164,44 @@ class PayloadReader {
 
 ExtractionResult Failure(int code, std::wstring message) {
   return {code, std::move(message)};
+}
+
+std::wstring FolderFrom(UINT(WINAPI* get)(LPWSTR, UINT)) {
+  std::wstring folder(MAX_PATH, L'\0');
+  UINT n = get(folder.data(), static_cast<UINT>(folder.size()));
+  folder.resize(n < folder.size() ? n : 0);
+  return folder;
+}
+
+// The program a run command names. CreateProcessW looks for a program named
+// without a folder ("cmd /c ...") in the package's own folder first, then
+// in the current folder: anyone may have dropped a cmd.exe there. A bare
+// name is looked up in the system folders and along PATH only. Empty when
+// the command names its program with a folder (nothing is searched then)
+// or when it cannot be found.
+std::wstring ProgramOf(const std::wstring& commandLine, bool& searched) {
+  std::wstring first;
+  if (!commandLine.empty() && commandLine[0] == L'"') {
+    std::size_t end = commandLine.find(L'"', 1);
+    first = commandLine.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
+  } else {
+    first = commandLine.substr(0, commandLine.find_first_of(L" \t"));
+  }
+  searched = first.find_first_of(L"\\/:") == std::wstring::npos;
+  if (!searched) return {};
+  std::wstring path = FolderFrom(GetSystemDirectoryW) + L";" + FolderFrom(GetWindowsDirectoryW);
+  DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (n > 0) {
+    std::wstring variable(n, L'\0');
+    variable.resize(GetEnvironmentVariableW(L"PATH", variable.data(), n));
+    path += L";" + variable;
+  }
+  std::wstring found(32768, L'\0');
+  DWORD length = SearchPathW(path.c_str(), first.c_str(), L".exe", static_cast<DWORD>(found.size()),
+                             found.data(), nullptr);
+  if (length == 0 || length >= found.size()) return {};
+  found.resize(length);
+  return found;
 }
 
 }  // namespace
@@ -340,11 +387,14 @@ bool RunAfterExtraction(const std::wstring& driverFilePath, const std::wstring& 
     process.reset(info.hProcess);
   } else {
     std::wstring commandLine = driverFilePath;  // CreateProcessW may write into it
+    bool searched = false;
+    std::wstring program = ProgramOf(commandLine, searched);
+    if (searched && program.empty()) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        target.c_str(), &startup, &info))
+    if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr,
+                        nullptr, FALSE, 0, nullptr, target.c_str(), &startup, &info))
       return false;
     CloseHandle(info.hThread);
     process.reset(info.hProcess);

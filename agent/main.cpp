@@ -16,6 +16,7 @@
 #include "agent/package_layout.h"
 #include "platform/os.h"
 #include "platform/text.h"
+#include "platform/win32/safe_startup.h"
 #include "platform/win32/unique_handle.h"
 #include "wizard/rules/page_rules.h"
 
@@ -135,6 +136,16 @@ class Agent {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   auto args = ParseAgentArguments(Arguments());
+  // Fail closed: without the restriction, any library dropped beside the
+  // package could run inside it.
+  if (!pf::win::DllSearchRestricted()) {
+    if (!args.silent)
+      ShowError(
+          L"This package cannot be extracted safely on this version of Windows: it lacks the "
+          L"update that lets a program load libraries from the system folder only (KB2533623). "
+          L"Install the Windows updates, then run the package again.");
+    return kExitUnsafeSystem;
+  }
   if (!args.error.empty()) {
     if (!args.silent)
       ShowError(pf::ToWide(args.error) + L"\n\nUsage: /S (no window), /D=<folder>, /P=<password>");

@@ -9,6 +9,9 @@
 #include "platform/engine_message.h"
 #include "platform/os.h"
 #include "platform/text.h"
+#ifdef _WIN32
+#include "platform/win32/safe_startup.h"
+#endif
 
 namespace {
 
@@ -52,6 +55,13 @@ int Run(const std::vector<std::u16string>& args) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  // Fail closed: a script may start the program from any folder, and
+  // without the restriction a library there could run inside it.
+  if (!pf::win::DllSearchRestricted()) {
+    Say(u"packforge-cli: this version of Windows cannot restrict library loading to the system "
+        u"folder (update KB2533623 is missing); nothing was built");
+    return pf::kCliBuildFailed;
+  }
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(pf::FromWide(argv[i]));
   return Run(args);

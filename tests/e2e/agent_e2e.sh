@@ -2,11 +2,13 @@
 # Whole programs under Wine: packforge-cli.exe builds packages, each runs
 # unattended, and every extracted byte is compared with the input. Damaged
 # and hostile packages must be refused with their exit code and leave
-# nothing behind. usage: agent_e2e.sh BIN_DIR WORK_DIR [UNSAFE_7Z]
+# nothing behind.
+# usage: agent_e2e.sh BIN_DIR WORK_DIR [UNSAFE_7Z [PLANTED_PROGRAM]]
 set -uo pipefail
 bin=$(cd "$1" && pwd)
 work=$2
 unsafe7z=${3:-}
+planted=${4:-}
 [ -z "$unsafe7z" ] || unsafe7z=$(cd "$(dirname "$unsafe7z")" && pwd)/$(basename "$unsafe7z")
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run.sh
@@ -101,10 +103,15 @@ same_files ask "ask option, preset" in/random.bin
 expect_exit 0 "ask option, /D" ask.exe /S "/D=$(win "$work/out-ask")"
 same_files out-ask "ask option, /D" in/random.bin
 
-# 5. A run entry runs in the target folder once extraction is done.
+# 5. A run entry runs in the target folder once extraction is done. The
+# command's program is the system's cmd.exe, not one lying beside the
+# package.
 cli -n runner in/numbers.txt --run 'cmd /c echo ran> marker.txt' || fail "building runner"
+[ -z "$planted" ] || cp "$planted" cmd.exe
 expect_exit 0 "run entry" runner.exe /S "/D=$(win "$work/out-run")"
 grep -q ran out-run/marker.txt 2>/dev/null || fail "run entry: no marker file"
+[ ! -e cmd.exe.ran ] || fail "run entry: the cmd.exe beside the package was started"
+rm -f cmd.exe cmd.exe.ran
 
 # 6. Signed after it was built: verifies and extracts the same.
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Packforge test" -days 2 \

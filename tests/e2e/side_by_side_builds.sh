@@ -79,7 +79,8 @@ left=$(ls -A "$temp_unix/ZPK" 2>/dev/null | grep -v '^temp$')
 printf 'Rar! but not really\n' >fake.rar
 printf 'plain text\n' >notes.zip
 for ticked in fake.rar notes.zip; do
-  build -n "refused-${ticked%.*}" "$ticked" in-a/a1.bin 2>err.txt >/dev/null
+  "$wine_run" "$bin/packforge-cli.exe" -o "$(win "$work")" -n "refused-${ticked%.*}" "$ticked" \
+    in-a/a1.bin 2>err.txt >/dev/null
   code=$?
   [ "$code" -eq 1 ] || fail "ticked $ticked: exit $code, wanted 1"
   grep -q "$ticked" err.txt || fail "ticked $ticked: not named: $(cat err.txt)"

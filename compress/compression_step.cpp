@@ -98,9 +98,11 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
     if (getCompressResult != 0) {
       std::vector<std::u16string> packed(filesForCompression.begin(),
                                          filesForCompression.begin() + count);
+      // The codec named where the user can replace it, not its copy.
       failure = PackFailure{
           getCompressResult,
-          FileBehindPackResult(getCompressResult, packed, compressedFilePath, sevenZipTempPath)};
+          FileBehindPackResult(getCompressResult, packed, compressedFilePath,
+                               programFolder + u"\\" + std::u16string(kCodecLibraryName))};
     }
   }
   library->Free();

@@ -63,11 +63,12 @@ done
 temp_win=$(wrun cmd /c echo %TEMP% | tr -d '\r')
 temp_unix=$("$wine_run" winepath -u "$temp_win" 2>/dev/null | tr -d '\r')
 stale=$temp_unix/ZpkCompressedFiles.7z
-printf 'stale archive\n' >"$stale"
+printf 'stale archive\n' >stale.txt
+cp stale.txt "$stale"
 wrun cmd /c attrib +r "$temp_win\\ZpkCompressedFiles.7z"
 build -n fresh in-a/a1.bin >/dev/null || fail "stale archive: build exited $?"
 extracts_to fresh.exe fresh in-a/a1.bin
-[ "$(cat "$stale")" = "stale archive" ] || fail "stale archive: it was changed"
+cmp -s stale.txt "$stale" || fail "stale archive: it was changed"
 wrun cmd /c attrib -r "$temp_win\\ZpkCompressedFiles.7z"
 rm -f "$stale"
 # Every build removed its work folder.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "compress/archive_check.h"
 #include "engine/merger.h"
 #include "platform/engine_message.h"
 #include "platform/os.h"
@@ -40,6 +41,13 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"packforge-cli: " + caption + u": " + text);
   });
   auto& s = req.settings;
+  // An archive the package would fail to unpack stops the build here.
+  if (auto refusal =
+          pf::CheckArchivesToUnpack(s.programFolder, s.dataFiles, s.decompressFlags, s.noOfFiles)) {
+    Say(u"packforge-cli: " + refusal->reason);
+    Say(u"packforge-cli: it can travel packed instead: --keep-packed \"" + refusal->file + u"\"");
+    return pf::kCliBuildFailed;
+  }
   bool ok = pf::Merger(s.programFolder, s.noOfFiles, s.dataFiles, s.driverFilePath,
                        s.outputFilepath, s.outputFileName, s.decompressFlags, s.iconFilePath,
                        s.aboutMessage, s.aboutTitle, s.extractFolderOption, s.password);

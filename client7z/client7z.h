@@ -8,7 +8,9 @@
 //           count 0 makes a valid empty archive; a path listed twice is
 //           stored once. The archive is written beside its final path and
 //           renamed into place only when complete, so a failure leaves the
-//           old archive (or none) and no partial file.
+//           old archive (or none) and no partial file. With argc >= 4,
+//           argv[3] (decimal, at least 1) is the number of threads to pack
+//           on instead of all cores; the archive is the same either way.
 //   "x"   : extracts argv[2] into the folder files[0] (count >= 1), making
 //           folders as needed and keeping file times. An entry whose path is
 //           absolute, carries a drive or climbs out with ".." is skipped and
@@ -20,8 +22,24 @@
 //           first. A range past the end of the file gives
 //           kClient7zArchiveOpenFailed. Unpacking uses one decoding thread,
 //           which keeps memory to the dictionary and a few buffers.
+//   "l"   : opens argv[2] as "x" would (the same formats, argv[3] to argv[5]
+//           alike) and lists its entries, writing nothing: 0 when every
+//           entry would be extracted, kClient7zUnsafeEntry when "x" would
+//           refuse one, the open failures of "x" otherwise. A cheap check
+//           of an archive that is to be unpacked later; no data is decoded.
 //
 // The result is 0 on success, otherwise one of the codes below.
+//
+// Same inputs, same archive: LZMA2 splits its stream into independently
+// coded blocks only when it runs more than one block thread, and then by a
+// size derived from the dictionary, so without a set block size one core
+// gives one stream and four cores give several, and the archive depends on
+// the machine. The block size is therefore fixed (128 MiB: what four times
+// the default level's 32 MiB dictionary gives on a machine with four or more
+// cores, so the archive is unchanged there), and a single-threaded packer
+// then cuts the stream where the multi-threaded one does. Nothing else in
+// the archive comes from the time or the process: item times are the files'.
+#define PF_CLIENT7Z_BLOCK_SIZE L"128m"
 #pragma once
 
 #ifdef __cplusplus

@@ -10,9 +10,10 @@
 
 namespace client7z {
 
-// "a": the files, in order, into a new archive that replaces archivePath.
+// "a": the files, in order, into a new archive that replaces archivePath,
+// packed on `threads` threads (0: every processor).
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files);
+              const std::vector<std::wstring>& files, unsigned threads);
 
 // Where the archive of "x" lies: the whole file, or `length` bytes of it
 // from `offset`. `name` (the archive's own name) picks the format to try
@@ -26,6 +27,9 @@ struct ArchiveLocation {
 // "x": every safe entry of the archive into targetFolder.
 int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
                   const std::wstring& targetFolder);
+
+// "l": opens the archive and checks every entry's name as "x" would.
+int ListArchive(const Codec& codec, const ArchiveLocation& archive);
 
 // Makes `folder` (a long path) and every missing folder above it.
 bool CreateFolders(const std::wstring& folder);

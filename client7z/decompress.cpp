@@ -28,20 +28,27 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (argc < 3 || !argv || !argv[0] || !argv[1] || !argv[2] || count < 0)
     return kClient7zBadArguments;
   if (count > 0 && !files) return kClient7zBadArguments;
-  std::vector<std::wstring> list;
+  std::vector<std::wstring> given;
   for (int i = 0; i < count; ++i) {
     if (!files[i]) return kClient7zBadArguments;
-    list.emplace_back(files[i]);
+    given.emplace_back(files[i]);
   }
   std::wstring command = argv[1];
   bool pack = command == L"a" || command == L"A";
   bool unpack = command == L"x" || command == L"X";
-  if (!pack && !unpack) return kClient7zBadArguments;
-  if (unpack && list.empty()) return kClient7zBadArguments;
+  bool list = command == L"l" || command == L"L";
+  if (!pack && !unpack && !list) return kClient7zBadArguments;
+  if (unpack && given.empty()) return kClient7zBadArguments;
   if (std::wstring(argv[2]).empty()) return kClient7zBadArguments;
 
+  unsigned threads = 0;
+  if (pack && argc >= 4) {
+    auto n = ParseDecimal(argv[3] ? argv[3] : L"");
+    if (!n || *n == 0 || *n > 256) return kClient7zBadArguments;
+    threads = static_cast<unsigned>(*n);
+  }
   ArchiveLocation archive{argv[2], {}, {}};
-  if (unpack && argc >= 5) {
+  if ((unpack || list) && argc >= 5) {
     auto offset = ParseDecimal(argv[3] ? argv[3] : L"");
     auto length = ParseDecimal(argv[4] ? argv[4] : L"");
     if (!offset || !length) return kClient7zBadArguments;
@@ -56,7 +63,9 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (folder.empty()) folder = OwnFolder();
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
-  return pack ? PackFiles(codec, argv[2], list) : UnpackArchive(codec, archive, list[0]);
+  if (pack) return PackFiles(codec, argv[2], given, threads);
+  if (list) return ListArchive(codec, archive);
+  return UnpackArchive(codec, archive, given[0]);
 }
 
 }  // namespace

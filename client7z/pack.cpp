@@ -147,12 +147,14 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
   int failure_ = kClient7zOk;
 };
 
-// LZMA2, solid, every processor; the level stays the handler's default.
-HRESULT ApplySettings(IOutArchive* archive) {
+// LZMA2, solid, at the handler's default level, with the block size of
+// kBlockSize (see client7z.h for why it is fixed). `threads` 0 means every
+// processor.
+HRESULT ApplySettings(IOutArchive* archive, unsigned threads) {
   ComRef<ISetProperties> settings;
   HRESULT hr = archive->QueryInterface(IID_ISetProperties, settings.put());
   if (hr != S_OK) return hr;
-  BSTR method = SysAllocString(L"LZMA2");
+  BSTR method = SysAllocString(L"LZMA2:c=" PF_CLIENT7Z_BLOCK_SIZE);
   if (!method) return E_OUTOFMEMORY;
   const wchar_t* names[] = {L"0", L"s", L"mt"};
   PROPVARIANT values[3] = {};
@@ -160,8 +162,13 @@ HRESULT ApplySettings(IOutArchive* archive) {
   values[0].bstrVal = method;
   values[1].vt = VT_BOOL;
   values[1].boolVal = VARIANT_TRUE;
-  values[2].vt = VT_BOOL;
-  values[2].boolVal = VARIANT_TRUE;
+  if (threads == 0) {
+    values[2].vt = VT_BOOL;
+    values[2].boolVal = VARIANT_TRUE;
+  } else {
+    values[2].vt = VT_UI4;
+    values[2].ulVal = threads;
+  }
   hr = settings->SetProperties(names, values, 3);
   SysFreeString(method);
   return hr;
@@ -170,7 +177,7 @@ HRESULT ApplySettings(IOutArchive* archive) {
 }  // namespace
 
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files) {
+              const std::vector<std::wstring>& files, unsigned threads) {
   std::vector<PackItem> items;
   if (int r = CollectItems(files, items); r != kClient7zOk) return r;
 
@@ -188,7 +195,7 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
   {
     ComRef<IOutArchive> archive;
     HRESULT hr = codec.CreateHandler(IID_IOutArchive, archive.put());
-    if (hr != S_OK || !archive || ApplySettings(archive.get()) != S_OK) {
+    if (hr != S_OK || !archive || ApplySettings(archive.get(), threads) != S_OK) {
       result = kClient7zCodecRefused;
     } else {
       hr = archive->UpdateItems(&out, static_cast<UInt32>(items.size()), &callback);

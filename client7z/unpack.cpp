@@ -1,8 +1,8 @@
 // The "x" command: an IArchiveExtractCallback that checks every entry's
 // path before anything is written and keeps each file's time.
 #include <memory>
-#include <tuple>
 
+#include "client7z/archive_reader.h"
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
 #include "client7z/file_streams.h"
@@ -10,34 +10,6 @@
 
 namespace client7z {
 namespace {
-
-// Reads one property of an archive item; VT_EMPTY when absent.
-class ItemProperty {
- public:
-  ItemProperty(IInArchive* archive, UInt32 index, PROPID id) {
-    PropVariantInit(&value_);
-    if (archive->GetProperty(index, id, &value_) != S_OK) {
-      PropVariantClear(&value_);
-      PropVariantInit(&value_);
-    }
-  }
-  ~ItemProperty() { PropVariantClear(&value_); }
-  ItemProperty(const ItemProperty&) = delete;
-  ItemProperty& operator=(const ItemProperty&) = delete;
-  const PROPVARIANT& value() const { return value_; }
-
- private:
-  PROPVARIANT value_;
-};
-
-class OpenCallback final : public ComObject<IArchiveOpenCallback> {
- public:
-  STDMETHODIMP SetTotal(const UInt64*, const UInt64*) noexcept override { return S_OK; }
-  STDMETHODIMP SetCompleted(const UInt64*, const UInt64*) noexcept override { return S_OK; }
-
- private:
-  bool Accepts(REFIID iid) const override { return iid == IID_IArchiveOpenCallback; }
-};
 
 class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
  public:
@@ -53,12 +25,9 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     current_ = nullptr;
     if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
     try {
-      ItemProperty path(archive_, index, kpidPath);
       ItemProperty isDir(archive_, index, kpidIsDir);
       ItemProperty mtime(archive_, index, kpidMTime);
-      std::optional<std::wstring> relative;
-      if (path.value().vt == VT_BSTR && path.value().bstrVal)
-        relative = SafeEntryPath(path.value().bstrVal);
+      std::optional<std::wstring> relative = EntryTargetPath(archive_, index);
       if (!relative) {
         Note(kClient7zUnsafeEntry);
         return S_OK;  // skipped: 7z.dll decodes past it and writes nothing
@@ -131,22 +100,6 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   int failure_ = kClient7zOk;
 };
 
-// One decoding thread. 7z.dll's multi-threaded LZMA2 decoder reads a whole
-// block ahead into memory and gains only where a stream holds several
-// independent blocks; "a" wrote one block in every case measured (the same
-// settings on 2 to 8 threads). On two threads a 72 MiB archive took 169 MiB
-// more memory and about 10% longer. A handler without the setting is used
-// as it is.
-void UseOneDecodingThread(IInArchive* archive) {
-  ComRef<ISetProperties> settings;
-  if (archive->QueryInterface(IID_ISetProperties, settings.put()) != S_OK || !settings) return;
-  const wchar_t* names[] = {L"mt"};
-  PROPVARIANT values[1] = {};
-  values[0].vt = VT_UI4;
-  values[0].ulVal = 1;
-  settings->SetProperties(names, values, 1);
-}
-
 }  // namespace
 
 bool CreateFolders(const std::wstring& folder) {
@@ -161,56 +114,20 @@ bool CreateFolders(const std::wstring& folder) {
 
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
                   const std::wstring& targetFolder) {
-  std::wstring source = LongPath(location.path);
   std::wstring target = LongPath(targetFolder);
-  if (source.empty()) return kClient7zArchiveOpenFailed;
+  if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
-  pf::win::unique_hfile file(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return kClient7zArchiveOpenFailed;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) return kClient7zArchiveOpenFailed;
-  auto fileLength = static_cast<std::uint64_t>(size.QuadPart);
-  std::uint64_t base = 0, length = fileLength;
-  if (location.range) {
-    std::tie(base, length) = *location.range;
-    if (base > fileLength || length > fileLength - base) return kClient7zArchiveOpenFailed;
-  }
+
+  ExtractCallback callback(target);  // outlives the handler
+  OpenedArchive archive;
+  if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
-
-  // Declared before the handler, which holds references to them until it
-  // is released.
-  ArchiveInStream in(std::move(file), base, length);
-  OpenCallback openCallback;
-  ExtractCallback callback(target);
-  ComRef<IInArchive> archive;
-  // An archive the user ticked may be of any format 7z.dll reads; the
-  // extension only says which to try first.
-  const UInt64 startAtZero = 0;
-  HRESULT hr = S_FALSE;
-  bool created = false;
-  for (const GUID& format :
-       codec.FormatsFor(location.name.empty() ? location.path : location.name)) {
-    if (codec.CreateHandler(format, IID_IInArchive, archive.put()) != S_OK || !archive) continue;
-    created = true;
-    UseOneDecodingThread(archive.get());
-    if (in.Seek(0, STREAM_SEEK_SET, nullptr) != S_OK) return kClient7zArchiveOpenFailed;
-    hr = archive->Open(&in, &startAtZero, &openCallback);
-    if (hr == S_OK || hr == E_OUTOFMEMORY) break;
-    archive->Close();
-    archive.reset();
-  }
-  if (!created) return kClient7zCodecRefused;
-  if (hr == E_OUTOFMEMORY) return kClient7zInternalError;
-  if (hr != S_OK || !archive) return kClient7zNotAnArchive;
-
   callback.Attach(archive.get());
-  hr = archive->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
+  HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
   int result = callback.failure();
   if (result == kClient7zOk && hr != S_OK)
     result = hr == E_OUTOFMEMORY ? kClient7zInternalError : kClient7zDataError;
-  archive->Close();
   return result;
 }
 

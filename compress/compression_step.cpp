@@ -4,6 +4,8 @@
 #include <new>
 #include <optional>
 
+#include "compress/client_result.h"
+#include "compress/work_folder.h"
 #include "engine/build_failure.h"
 #include "engine/package_names.h"
 #include "engine/path_helpers.h"
@@ -32,13 +34,22 @@ const ClientChar* ClientText(const std::u16string& s) {
 }
 
 constexpr std::u16string_view kZpkFolderName = u"ZPK";
-constexpr std::u16string_view kZpkTempFolderName = u"temp";
+
+// Why a pack failed, for the message after its trace line.
+struct PackFailure {
+  int result;
+  std::u16string file;
+};
 
 // The packing call proper, steps 3 to 10; the caller cleans up after it.
-void PackThroughClient(std::u16string& compressedFilePath, std::u16string& client7zTempPath,
-                       std::u16string& sevenZipTempPath,
-                       const std::vector<std::u16string>& filesForCompression,
-                       const std::u16string& programFolder, std::int32_t count) {
+// The archive and the library copies go into `workFolder`, made here under
+// %temp%\ZPK for this build alone.
+std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
+                                             std::u16string& client7zTempPath,
+                                             std::u16string& sevenZipTempPath,
+                                             const std::vector<std::u16string>& filesForCompression,
+                                             const std::u16string& programFolder,
+                                             std::int32_t count, WorkFolder& workFolder) {
   // Unset or longer than its 1023-character buffer: no archive path at all,
   // rather than a path at the root of the current drive.
   std::optional<std::u16string> temp = os::GetEnv(u"temp");
@@ -46,14 +57,22 @@ void PackThroughClient(std::u16string& compressedFilePath, std::u16string& clien
   Write(u"envTempPath:- %s\t", envTempPath);
   if (!temp) {
     Write(u"CompressFiles:- temp is not set or too long; nothing is packed");
-    return;
+    return std::nullopt;
   }
-  AppendElementToPath(compressedFilePath, envTempPath, std::u16string(kArchiveName));
-  if (CheckIfCompressNameExist(envTempPath)) {
+  std::u16string zpkPath;
+  AppendElementToPath(zpkPath, envTempPath, std::u16string(kZpkFolderName));
+  os::CreateFolder(zpkPath);
+  if (!workFolder.Make(zpkPath)) {
+    Write(u"CompressFiles:- no work folder can be made under %s; nothing is packed", zpkPath);
+    return std::nullopt;
+  }
+  AppendElementToPath(compressedFilePath, workFolder.path(), std::u16string(kArchiveName));
+  if (CheckIfCompressNameExist(workFolder.path())) {
     os::DeleteFileAt(compressedFilePath);
     Write(u"CompressFiles:- compressedFilePath is deleted");
   }
-  Create7zipDllsDirectory(client7zTempPath, sevenZipTempPath, envTempPath, programFolder);
+  Create7zipDllsDirectory(client7zTempPath, sevenZipTempPath, zpkPath, workFolder.path(),
+                          programFolder);
   Write(u"CompressFiles:- compressInputData's: client7zTempPath- %s,compressedFilePath-%s",
         client7zTempPath, compressedFilePath);
   const ClientChar* compressInputData[3] = {ClientText(client7zTempPath), ClientText(u"a"),
@@ -66,17 +85,28 @@ void PackThroughClient(std::u16string& compressedFilePath, std::u16string& clien
   if (!library) {
     Write(u"CompressFiles:- not able to load the Client7zip Library");
     ShowEngineMessage(u"Problem Loading Client7zip Library", std::u16string(kAppTitle));
-    return;
+    return std::nullopt;
   }
   Write(u"CompressFiles:- client7zTempPath: %s", client7zTempPath);
   auto decompress = reinterpret_cast<DecompressFunction>(library->Symbol("Decompress"));
+  std::optional<PackFailure> failure;
   if (!decompress) {
     Write(u"CompressFiles:- GetProcAddress is NULL");
   } else {
     int getCompressResult = decompress(3, compressInputData, files.data(), count);
     Write(u"CompressFiles:- getCompressResult: %d", getCompressResult);
+    if (getCompressResult != 0) {
+      std::vector<std::u16string> packed(filesForCompression.begin(),
+                                         filesForCompression.begin() + count);
+      // The codec named where the user can replace it, not its copy.
+      failure = PackFailure{
+          getCompressResult,
+          FileBehindPackResult(getCompressResult, packed, compressedFilePath,
+                               programFolder + u"\\" + std::u16string(kCodecLibraryName))};
+    }
   }
   library->Free();
+  return failure;
 }
 
 }  // namespace
@@ -84,7 +114,8 @@ void PackThroughClient(std::u16string& compressedFilePath, std::u16string& clien
 void GetDataFilesInfoAfterCompression(std::vector<std::u16string>& resultList,
                                       const std::vector<std::u16string>& dataFiles,
                                       std::vector<std::int32_t>& decompressFlags,
-                                      std::int32_t noOfFiles, const std::u16string& programFolder) {
+                                      std::int32_t noOfFiles, const std::u16string& programFolder,
+                                      WorkFolder& workFolder) {
   Write(u"Entered GetDataFilesInfoAfterCompression:-");
   std::size_t n = static_cast<std::size_t>(std::max<std::int32_t>(noOfFiles, 0));
   if (n > dataFiles.size()) n = dataFiles.size();
@@ -109,7 +140,7 @@ void GetDataFilesInfoAfterCompression(std::vector<std::u16string>& resultList,
   }
   std::u16string compressedFilePath;
   CompressFiles(compressedFilePath, filesForCompression, programFolder,
-                static_cast<std::int32_t>(filesForCompression.size()));
+                static_cast<std::int32_t>(filesForCompression.size()), workFolder);
   resultList.push_back(compressedFilePath);
   decompressFlags[k] = 1;
   Write(u"Exited GetDataFilesInfoAfterCompression");
@@ -117,36 +148,43 @@ void GetDataFilesInfoAfterCompression(std::vector<std::u16string>& resultList,
 
 void CompressFiles(std::u16string& compressedFilePath,
                    const std::vector<std::u16string>& filesForCompression,
-                   const std::u16string& programFolder, std::int32_t count) {
+                   const std::u16string& programFolder, std::int32_t count,
+                   WorkFolder& workFolder) {
   Write(u"Entered CompressFiles:-");
   std::u16string client7zTempPath;
   std::u16string sevenZipTempPath;
   if (count < 0) count = 0;
   if (static_cast<std::size_t>(count) > filesForCompression.size())
     count = static_cast<std::int32_t>(filesForCompression.size());
+  std::optional<PackFailure> failure;
   try {
-    PackThroughClient(compressedFilePath, client7zTempPath, sevenZipTempPath, filesForCompression,
-                      programFolder, count);
+    failure = PackThroughClient(compressedFilePath, client7zTempPath, sevenZipTempPath,
+                                filesForCompression, programFolder, count, workFolder);
   } catch (const std::bad_alloc&) {
     Write(u"Memory Allocation Error:- envTempPath");
     compressedFilePath.clear();
   }
-  // The private copies go whatever happened; the folders stay.
+  // The private copies go whatever happened.
   os::DeleteFileAt(client7zTempPath);
   os::DeleteFileAt(sevenZipTempPath);
+  if (failure) {
+    // The archive the client was asked for was not made as asked: the
+    // package must not be built around whatever lies at that path.
+    ShowEngineMessage(DescribeClientResult(failure->result, failure->file),
+                      std::u16string(kAppTitle));
+    throw BuildFailure{};
+  }
   Write(u"Exited CompressFiles");
 }
 
 void Create7zipDllsDirectory(std::u16string& client7zTempPath, std::u16string& sevenZipTempPath,
-                             const std::u16string& envTempPath,
+                             const std::u16string& zpkPath, const std::u16string& zpkTempPath,
                              const std::u16string& programFolder) {
   Write(u"Entered DlldDirectory:");
-  std::u16string zpkPath;
-  AppendElementToPath(zpkPath, envTempPath, std::u16string(kZpkFolderName));
+  // Both folders exist already (the second is the build's work folder);
+  // the calls and lines stay so the trace reads as it always has.
   os::CreateFolder(zpkPath);
   Write(u"Create7zipDllsDirectory:- CreateDirectory-zpkPath-%s", zpkPath);
-  std::u16string zpkTempPath;
-  AppendElementToPath(zpkTempPath, zpkPath, std::u16string(kZpkTempFolderName));
   os::CreateFolder(zpkTempPath);
   Write(u"Create7zipDllsDirectory:- CreateDirectory-zpkTempPath-%s", zpkTempPath);
   std::u16string client7zDll;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "compress/compression_step.h"
+#include "compress/work_folder.h"
 #include "engine/build_failure.h"
 #include "engine/header_reader.h"
 #include "engine/locate_file.h"
@@ -59,8 +60,11 @@ bool Merger(std::u16string programFolder, std::int32_t noOfFiles,
     if (decompressFlags.size() < static_cast<std::size_t>(noOfFiles) + 1)
       decompressFlags.resize(static_cast<std::size_t>(noOfFiles) + 1, 0);
     std::vector<std::u16string> resultList;
+    // Holds this build's archive until the package is written; removed when
+    // the build ends, however it ends.
+    WorkFolder workFolder;
     GetDataFilesInfoAfterCompression(resultList, dataFiles, decompressFlags, noOfFiles,
-                                     programFolder);
+                                     programFolder, workFolder);
     auto n = static_cast<std::int32_t>(resultList.size());
     std::u16string LiveExtractorFilePath =
         LocateFile(programFolder, std::u16string(kAgentFileName));

@@ -1,6 +1,6 @@
 // The narrow seam between the build steps and the operating system. The
 // Win32 implementation makes exactly the calls the build steps are defined
-// by (share mode 0, OPEN_EXISTING, CREATE_ALWAYS, FindFirstFileW, ...); the
+// by (OPEN_EXISTING, CREATE_ALWAYS, FindFirstFileW, ...); the
 // POSIX one lets the core run natively in unit tests. Paths are UTF-16 with
 // backslash separators on both; the POSIX side maps "\" to "/".
 #pragma once
@@ -46,7 +46,8 @@ class File {
   std::intptr_t handle_ = kInvalid;
 };
 
-// GENERIC_READ, share mode 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL.
+// GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL: other
+// readers (another build) are welcome, a file open for writing is refused.
 std::optional<File> OpenForRead(const std::u16string& path);
 // GENERIC_WRITE, share mode 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL.
 std::optional<File> CreateForWrite(const std::u16string& path);
@@ -64,6 +65,8 @@ bool CreateFolder(const std::u16string& path);
 // CopyFileW with fail-if-exists false.
 bool CopyFileOver(const std::u16string& from, const std::u16string& to);
 bool DeleteFileAt(const std::u16string& path);
+// RemoveDirectoryW: removes an empty folder.
+bool RemoveFolder(const std::u16string& path);
 // Moves `from` over `to`, replacing it in one step (the destination is
 // either the old or the new file, never a mix).
 bool ReplaceWith(const std::u16string& from, const std::u16string& to);

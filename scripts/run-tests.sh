@@ -10,9 +10,7 @@ status=0
 ctest --test-dir "$build/host" --output-on-failure -j 2 || status=1
 # One wineserver for the whole run instead of one per test binary.
 "$here/scripts/persistent-wineserver.sh" 60 || true
-# One at a time: builds read the program folder's libraries without sharing
-# (share mode 0), so two tests building from build/win64/bin at once would
-# fail each other's reads.
+# One at a time: the Windows tests share one Wine prefix and one display.
 ctest --test-dir "$build/win64" --output-on-failure -j 1 || status=1
 WINEPREFIX=$PF_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
 exit $status

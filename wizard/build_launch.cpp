@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 
+#include "compress/archive_check.h"
 #include "wizard/app_message.h"
 #include "wizard/progress_window.h"
 #include "wizard/ui_hooks.h"
@@ -42,6 +43,18 @@ void BuildWorker(WizardPage& page) {
 
 void StartBuild(WizardPage& page) {
   HWND sheet = page.sheetWindow();
+  // A ticked archive the package could not unpack: said before any window
+  // of the build opens, and the wizard stays as it was.
+  const BuildSettings& s = page.settings();
+  if (auto refusal =
+          CheckArchivesToUnpack(s.programFolder, s.dataFiles, s.decompressFlags, s.noOfFiles)) {
+    ShowAppMessage(sheet,
+                   refusal->reason +
+                       u"\n\nIt can travel packed instead: clear its check box on the data "
+                       u"files page, and it is copied out as it is at extraction.",
+                   MessageIcon::kError);
+    return;
+  }
   g_completed.store(0, std::memory_order_release);
   // The progress loop serves the wizard's windows too: disabled, they can
   // neither change the settings nor start a second build.

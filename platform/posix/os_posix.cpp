@@ -140,6 +140,10 @@ bool CreateFolder(const std::u16string& path) {
   return !path.empty() && mkdir(Native(path).c_str(), 0755) == 0;
 }
 
+bool RemoveFolder(const std::u16string& path) {
+  return !path.empty() && rmdir(Native(path).c_str()) == 0;
+}
+
 bool CopyFileOver(const std::u16string& from, const std::u16string& to) {
   auto in = OpenForRead(from);
   if (!in) return false;

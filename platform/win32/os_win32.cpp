@@ -20,9 +20,9 @@ HANDLE H(std::intptr_t h) {
   return reinterpret_cast<HANDLE>(h);
 }
 
-std::optional<File> Open(const std::u16string& path, DWORD access, DWORD disposition) {
-  HANDLE h =
-      CreateFileW(W(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::optional<File> Open(const std::u16string& path, DWORD access, DWORD share, DWORD disposition) {
+  HANDLE h = CreateFileW(W(path).c_str(), access, share, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   return File(reinterpret_cast<std::intptr_t>(h));
 }
@@ -87,11 +87,12 @@ bool File::Write(const void* buffer, std::size_t count) {
 }
 
 std::optional<File> OpenForRead(const std::u16string& path) {
-  return Open(path, GENERIC_READ, OPEN_EXISTING);
+  // Read sharing lets builds side by side read the same program files.
+  return Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
 std::optional<File> CreateForWrite(const std::u16string& path) {
-  return Open(path, GENERIC_WRITE, CREATE_ALWAYS);
+  return Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
 }
 
 bool Exists(const std::u16string& path) {
@@ -127,6 +128,10 @@ bool CopyFileOver(const std::u16string& from, const std::u16string& to) {
 
 bool DeleteFileAt(const std::u16string& path) {
   return DeleteFileW(W(path).c_str()) != FALSE;
+}
+
+bool RemoveFolder(const std::u16string& path) {
+  return RemoveDirectoryW(W(path).c_str()) != FALSE;
 }
 
 bool ReplaceWith(const std::u16string& from, const std::u16string& to) {

@@ -263,6 +263,60 @@ TEST_F(Client7zTest, AnArchiveInsideALargerFileIsReadWhereItLies) {
   }
 }
 
+TEST_F(Client7zTest, ListingOpensAsExtractionDoesAndWritesNothing) {
+  std::wstring input = Long(ws_.File(u"in.txt", "inside"));
+  std::wstring good = Long(ws_.Path(u"good.7z"));
+  ASSERT_EQ(Call(L"a", good, {input}), kClient7zOk);
+  const std::wstring unsafe = pf::ToWide(pf::os::ExecutableFolder()) + L"\\unsafe_entries.7z";
+  ASSERT_NE(ReadBytes(unsafe), "<missing>");
+  struct Case {
+    std::wstring archive;
+    int expected;
+  };
+  const Case cases[] = {
+      {good, kClient7zOk},
+      {unsafe, kClient7zUnsafeEntry},  // the same refusal as its "x" below
+      {Long(ws_.File(u"fake.rar", "Rar! but not really")), kClient7zNotAnArchive},
+      {Long(ws_.File(u"text.zip", "plain text")), kClient7zNotAnArchive},
+      {Long(ws_.Path(u"missing.7z")), kClient7zArchiveOpenFailed},
+  };
+  const auto before = Tree(Long(ws_.root()));
+  for (const auto& c : cases) EXPECT_EQ(Call(L"l", c.archive, {}), c.expected);
+  EXPECT_EQ(Tree(Long(ws_.root())), before);
+}
+
+TEST_F(Client7zTest, TheArchiveIsTheSameOnAnyNumberOfThreads) {
+  // More than one block of the size the encoder picks by itself when it
+  // runs several block threads (four times the default level's 32 MiB
+  // dictionary): a packer that split by its thread count would give one
+  // stream on one thread and two blocks on four.
+  const std::string line = "a line of text that repeats, and repeats again\r\n";
+  std::string big;
+  big.reserve((std::size_t{129} << 20) + line.size());
+  while (big.size() < (std::size_t{129} << 20)) big += line;
+  const std::wstring input = Long(ws_.File(u"big.bin", big));
+  const std::wstring small = Long(ws_.File(u"small.txt", "a small file beside it"));
+  auto pack = [&](const wchar_t* threads, const std::wstring& archive) {
+    const wchar_t* argv[] = {self_.c_str(), L"a", archive.c_str(), threads};
+    const wchar_t* files[] = {input.c_str(), small.c_str()};
+    return decompress_(4, argv, files, 2);
+  };
+  ASSERT_EQ(pack(L"1", Long(ws_.Path(u"t1.7z"))), kClient7zOk);
+  const std::string one = ReadBytes(Long(ws_.Path(u"t1.7z")));
+  ASSERT_LT(one.size(), big.size() / 4);  // it was packed, not stored
+  for (const wchar_t* threads : {L"2", L"4"}) {
+    std::wstring archive = Long(ws_.Path(u"t.7z"));
+    ASSERT_EQ(pack(threads, archive), kClient7zOk);
+    EXPECT_TRUE(ReadBytes(archive) == one) << pf::ToUtf8(pf::FromWide(threads));
+  }
+  std::wstring target = Long(ws_.Path(u"out"));
+  ASSERT_EQ(Call(L"x", Long(ws_.Path(u"t1.7z")), {target}), kClient7zOk);
+  EXPECT_TRUE(ReadBytes(target + L"\\big.bin") == big);
+  // A thread count must be a number from 1.
+  for (const wchar_t* bad : {L"0", L"x", L""})
+    EXPECT_EQ(pack(bad, Long(ws_.Path(u"bad.7z"))), kClient7zBadArguments);
+}
+
 TEST_F(Client7zTest, EntriesThatLeaveTheTargetAreRefused) {
   std::wstring archive = pf::ToWide(pf::os::ExecutableFolder()) + L"\\unsafe_entries.7z";
   ASSERT_NE(ReadBytes(archive), "<missing>");

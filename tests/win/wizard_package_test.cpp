@@ -141,5 +141,45 @@ TEST(WizardPackage, ExtractsAndRunsWithItsPasswordAndNothingWithAWrongOne) {
   EXPECT_EQ(ReadAll(target + u"\\ran.txt"), notes);  // the command ran in the target folder
 }
 
+TEST(WizardPackage, ATickedArchiveTheCodecCannotOpenIsRefusedAtFinish) {
+  Workspace ws;
+  std::u16string bin = os::FullPath(os::ExecutableFolder() + u"\\..\\bin");
+  std::u16string notes = ws.File(u"input\\notes.txt", "notes");
+  std::u16string fake = ws.File(u"input\\old.rar", "Rar! but not really");
+
+  PageDriver ui(/*realBuild=*/true);
+  ui.settings().programFolder = bin;
+  ui.Show(1);
+  BuildSettings& s = ui.settings();
+  s.dataFiles = {u"7z.dll", u"Client7z.dll", notes, fake};
+  s.noOfFiles = 4;
+  s.dataFileNames = {u"notes.txt", u"old.rar"};
+  s.decompressFlags = {1, 1, -1, 1};
+  s.outputFilepath = ws.Folder(u"out");
+  s.outputFileName = u"setup";
+
+  ui.Click(1, IDB_ICON_FINISH);
+  auto shown = ui.messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].caption, u"Kelo Self Extractor");
+  EXPECT_EQ(shown[0].text.rfind(u"The file is not an archive that the codec can read: " + fake, 0),
+            0u);
+  EXPECT_NE(shown[0].text.find(u"travel packed"), std::u16string::npos);
+  // No build started, the wizard goes on, nothing was written.
+  EXPECT_TRUE(ui.builds.empty());
+  EXPECT_TRUE(ui.recorder.exits().empty());
+  EXPECT_EQ(ui.ActiveIndex(), 1);
+  EXPECT_TRUE(ListFolder(s.outputFilepath).empty());
+
+  // Cleared, it travels packed and the package is built.
+  ui.ForgetMessages();
+  s.decompressFlags = {1, 1, -1, 0};
+  ui.Click(1, IDB_ICON_FINISH);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text, u"Self Extracting file has been successfully created");
+  EXPECT_EQ(ui.builds.size(), 1u);
+  EXPECT_TRUE(FileExists(ws.Path(u"out\\setup.exe")));
+}
+
 }  // namespace
 }  // namespace pf::test

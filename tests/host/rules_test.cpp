@@ -101,6 +101,35 @@ TEST(DataFilesRules, NextAndFinishDecideInTheirOwnOrder) {
   }
 }
 
+// Names Windows accepts but turns into something else than a package file.
+TEST(DataFilesRules, NamesWindowsWouldMangleAreRefusedOnNextAndFinish) {
+  struct Case {
+    std::u16string name;
+    bool refused;
+  } cases[] = {
+      {u"bad:name", true},  {u"CON", true},       {u"con", true},        {u"Nul", true},
+      {u"PRN", true},       {u"aux", true},       {u"COM1", true},       {u"lpt9", true},
+      {u"COM\u00B9", true}, {u"con.setup", true}, {u"NUL  ", true},      {u"sub\\CON", true},
+      {u"console", false},  {u"COM10", false},    {u"setup.con", false}, {u"my con", false},
+      {u"LPT", false},      {u"setup", false},
+  };
+  for (const auto& c : cases) {
+    auto reason = ManglingReason(c.name);
+    EXPECT_EQ(reason.has_value(), c.refused) << ToUtf8(c.name);
+    DestinationState s{1, u"C:\\o", c.name, true, true};
+    PageDecision::Action expected = c.refused ? Action::kStay : Action::kProceed;
+    EXPECT_EQ(ValidateForNext(s).action, expected) << ToUtf8(c.name);
+    EXPECT_EQ(ValidateForFinish(s).action, expected) << ToUtf8(c.name);
+    if (!c.refused) continue;
+    EXPECT_EQ(ValidateForFinish(s).message, (UserMessage{*reason, MessageIcon::kExclamation}));
+    // Refused before the overwrite question too: nothing is written.
+    s.nameFree = false;
+    EXPECT_EQ(ValidateForFinish(s).action, Action::kStay) << ToUtf8(c.name);
+  }
+  EXPECT_NE(ManglingReason(u"bad:name")->find(u"\"bad\""), std::u16string::npos);
+  EXPECT_NE(ManglingReason(u"com1")->find(u"device"), std::u16string::npos);
+}
+
 TEST(PageRules, IconPathNeedsABackslashBeforeTheLastDot) {
   struct Case {
     std::u16string path;

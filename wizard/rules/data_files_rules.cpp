@@ -42,6 +42,19 @@ UserMessage DestinationMessage(const DestinationState& s, std::u16string_view in
   return Exclaim(invalidPath);
 }
 
+bool IsDeviceName(std::u16string_view stem) {
+  static constexpr std::array<std::u16string_view, 4> kPlain = {u"CON", u"PRN", u"AUX", u"NUL"};
+  std::u16string upper;
+  for (char16_t c : stem) upper += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (std::find(kPlain.begin(), kPlain.end(), upper) != kPlain.end()) return true;
+  if (upper.size() != 4 || (upper.substr(0, 3) != u"COM" && upper.substr(0, 3) != u"LPT"))
+    return false;
+  char16_t digit = upper[3];
+  // The superscript digits count too: Windows maps them to the ports.
+  return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
+         digit == u'\u00B3';
+}
+
 bool DestinationComplete(const DestinationState& s) {
   return !s.outputFileName.empty() && !s.outputFilepath.empty() && s.folderFound;
 }
@@ -102,6 +115,30 @@ bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view 
                      [&](const std::u16string& n) { return ToUpper(n) == wanted; });
 }
 
+std::optional<std::u16string> ManglingReason(std::u16string_view outputFileName) {
+  std::u16string name(outputFileName);
+  if (auto colon = name.find(u':'); colon != std::u16string::npos) {
+    return u"The name \"" + name + u"\" holds \":\", which Windows would turn into a hidden " +
+           u"stream of the file \"" + name.substr(0, colon) +
+           u"\" instead of a package. Please choose a name without \":\".";
+  }
+  // Windows takes the part before the first "." of the last path element,
+  // trailing blanks dropped, as the device name: "con.exe" and "NUL .exe"
+  // both stay devices.
+  std::u16string file = name + u".exe";
+  auto slash = file.find_last_of(u"\\/");
+  std::u16string_view last =
+      std::u16string_view(file).substr(slash == std::u16string::npos ? 0 : slash + 1);
+  std::u16string_view stem = last.substr(0, last.find(u'.'));
+  while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
+  if (IsDeviceName(stem)) {
+    return u"The name \"" + name + u"\" is a device name reserved by Windows: \"" +
+           std::u16string(last) +
+           u"\" would stay that device, not become a package file. Please choose another name.";
+  }
+  return std::nullopt;
+}
+
 DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,
                                   const std::u16string& outputFileName) {
   DestinationState s;
@@ -116,12 +153,16 @@ DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& 
 PageDecision ValidateForNext(const DestinationState& s) {
   if (s.userFiles <= 0) return Stay(Exclaim(u"Add files for extraction."));
   if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath"));
+  if (auto reason = ManglingReason(s.outputFileName)) return Stay(Exclaim(*reason));
   if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
   return {PageDecision::Action::kProceed, std::nullopt};
 }
 
 PageDecision ValidateForFinish(const DestinationState& s) {
   if (s.userFiles <= 0) return Stay({u"Add files for extraction.", MessageIcon::kNone});
+  // Nothing may be written under a name Windows would turn into something
+  // else, not even over an existing file.
+  if (auto reason = ManglingReason(s.outputFileName)) return Stay(Exclaim(*reason));
   // On Finish the taken-name question comes before the other checks.
   if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
   if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath."));

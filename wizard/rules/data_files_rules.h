@@ -44,6 +44,12 @@ struct DestinationState {
   bool nameFree = true;
 };
 
+// Why Windows would turn outputFileName + ".exe" into something other than
+// a package file (a ":" makes an alternate data stream; a device name stays
+// a device), or nothing. Characters Windows refuses outright are left to
+// the write, which reports them.
+std::optional<std::u16string> ManglingReason(std::u16string_view outputFileName);
+
 // Looks the destination up: the folder exactly as typed, and the names.
 DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,
                                   const std::u16string& outputFileName);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -69,6 +70,10 @@ bool DeleteFileAt(const std::u16string& path);
 bool ReplaceWith(const std::u16string& from, const std::u16string& to);
 // A file name not yet used in `folder`, for temporary files beside a target.
 std::u16string UniqueSuffix();
+
+// Whether two file names are one name to the file system: on Windows
+// CompareStringOrdinal ignoring case, elsewhere the same folding table.
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 // The absolute form of a path (GetFullPathNameW).
 std::u16string FullPath(const std::u16string& path);

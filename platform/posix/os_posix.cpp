@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/name_case.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
@@ -173,6 +174,10 @@ static std::u16string Core(std::string native) {
     if (c == '/') c = '\\';
   }
   return FromUtf8(native);
+}
+
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return SameNameByTable(a, b);
 }
 
 std::u16string FullPath(const std::u16string& path) {

@@ -142,6 +142,12 @@ std::u16string UniqueSuffix() {
   return FromWide(s);
 }
 
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  std::wstring wa = ToWide(a), wb = ToWide(b);
+  return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                              static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::u16string FullPath(const std::u16string& path) {
   std::wstring wide = W(path);
   DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/name_case.h"
+#include "platform/os.h"
 #include "platform/text.h"
 #include "tests/support/test_workspace.h"
 #include "wizard/rules/data_files_rules.h"
@@ -50,6 +52,34 @@ TEST(DataFilesRules, RefusesShortcutsTheLimitAndNameClashes) {
   ASSERT_TRUE(clash);
   EXPECT_NE(clash->text.find(u"D:\\b\\REPORT.TXT"), std::u16string::npos);
   EXPECT_NE(clash->text.find(u"C:\\a\\report.txt"), std::u16string::npos);
+}
+
+// Names compare as the file system compares them: case folded over all of
+// Unicode, not just ASCII and Latin-1 (on Windows the system answers).
+TEST(DataFilesRules, TheSameNameGuardFoldsCaseOverAllOfUnicode) {
+  struct Case {
+    std::u16string a, b;
+    bool same;
+  } cases[] = {
+      {u"\u0100.txt", u"\u0101.txt", true},                              // Ā ā
+      {u"\u0424\u0410\u0419\u041B", u"\u0444\u0430\u0439\u043B", true},  // ФАЙЛ файл
+      {u"\u03A9", u"\u03C9", true},                                      // Ω ω
+      {u"\u0531", u"\u0561", true},                                      // Armenian
+      {u"\u24B6", u"\u24D0", true},                                      // circled A a
+      {u"\uFF21", u"\uFF41", true},                                      // fullwidth A a
+      {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},                        // Été
+      {u"stra\u00DFe", u"STRASSE", false},  // one code unit never becomes two
+      {u"a.txt", u"b.txt", false},
+      {u"a", u"a ", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(os::NamesEqualIgnoringCase(c.a, c.b), c.same) << ToUtf8(c.a) << " " << ToUtf8(c.b);
+    EXPECT_EQ(SameNameByTable(c.a, c.b), c.same) << ToUtf8(c.a) << " " << ToUtf8(c.b);
+  }
+  std::vector<std::u16string> list{u"C:\\a\\\u0100.txt"};
+  EXPECT_TRUE(CheckFileToAdd(list, u"C:\\b\\\u0101.txt"));
+  EXPECT_FALSE(CheckFileToAdd(list, u"c:\\A\\\u0101.TXT"));  // the same file, as Windows sees it
+  EXPECT_TRUE(NameTaken({u"\u0444\u0430\u0439\u043B.exe"}, u"\u0424\u0410\u0419\u041B"));
 }
 
 TEST(DataFilesRules, NameTakenAppendsExeAndIgnoresCase) {

@@ -14,19 +14,6 @@ constexpr std::array<std::u16string_view, 18> kArchiveTypes = {
     u"7z",  u"tar", u"zip", u"arj",  u"bz2",  u"cab", u"chm",   u"cpio", u"compound",
     u"deb", u"gz",  u"iso", u"lzma", u"nsis", u"rar", u"split", u"wim",  u"z"};
 
-// Upper case as the file system compares names: ASCII and Latin-1 letters.
-char16_t Upper(char16_t c) {
-  if (c >= u'a' && c <= u'z') return c - 32;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-  return c;
-}
-
-std::u16string ToUpper(std::u16string_view s) {
-  std::u16string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), Upper);
-  return out;
-}
-
 UserMessage Exclaim(std::u16string_view text) {
   return {std::u16string(text), MessageIcon::kExclamation};
 }
@@ -82,10 +69,9 @@ std::optional<UserMessage> CheckFileToAdd(const std::vector<std::u16string>& exi
     return Exclaim(u"A package can hold at most 254 files; " + name + u" was not added.");
   // Two different files of one name would overwrite each other when the
   // package is extracted; the same path twice is harmless.
-  std::u16string upperName = ToUpper(name);
   for (const auto& other : existing) {
-    if (ToUpper(other) == ToUpper(path)) continue;
-    if (ToUpper(LastPathElement(other)) == upperName)
+    if (os::NamesEqualIgnoringCase(other, path)) continue;
+    if (os::NamesEqualIgnoringCase(LastPathElement(other), name))
       return Exclaim(u"\"" + path + u"\" has the same file name as \"" + other +
                      u"\", which is already in the list. They would overwrite each other when "
                      u"the package is extracted, so it was not added.");
@@ -110,9 +96,10 @@ void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows) {
 }
 
 bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName) {
-  std::u16string wanted = ToUpper(std::u16string(outputFileName) + u".exe");
-  return std::any_of(exeNames.begin(), exeNames.end(),
-                     [&](const std::u16string& n) { return ToUpper(n) == wanted; });
+  std::u16string wanted = std::u16string(outputFileName) + u".exe";
+  return std::any_of(exeNames.begin(), exeNames.end(), [&](const std::u16string& n) {
+    return os::NamesEqualIgnoringCase(n, wanted);
+  });
 }
 
 std::optional<std::u16string> ManglingReason(std::u16string_view outputFileName) {

@@ -33,7 +33,7 @@ enum class RowCheck { kChecked, kUnchecked, kNone };
 void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows);
 
 // Whether an entry of `exeNames` (names in the destination folder matching
-// "*.exe") equals outputFileName + ".exe" in upper case.
+// "*.exe") is outputFileName + ".exe" as the file system compares names.
 bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName);
 
 struct DestinationState {

@@ -106,6 +106,10 @@ std::optional<File> CreateForWrite(const std::u16string& path) {
   return OpenFd(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
+std::optional<File> CreateNewDeletable(const std::u16string& path) {
+  return OpenFd(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
 bool Exists(const std::u16string& path) {
   if (path.empty()) return false;
   // FindFirstFileW fails on a path that ends in a separator.
@@ -186,6 +190,10 @@ std::u16string FullPath(const std::u16string& path) {
   char cwd[4096];
   if (!getcwd(cwd, sizeof cwd)) return path;
   return Core(std::string(cwd) + "/" + p);
+}
+
+bool SetCurrentFolder(const std::u16string& path) {
+  return !path.empty() && chdir(Native(path).c_str()) == 0;
 }
 
 std::u16string ExecutableFolder() {

@@ -1,4 +1,8 @@
 // packforge-cli: the wizard's build for scripts and CI pipelines.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -6,6 +10,7 @@
 
 #include "cli/cli_options.h"
 #include "engine/merger.h"
+#include "engine/output_sink.h"
 #include "platform/engine_message.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -18,6 +23,13 @@ void Say(const std::u16string& text) {
   std::fputc('\n', stderr);
   std::fflush(stderr);
 }
+
+#ifdef _WIN32
+BOOL WINAPI OnConsoleEnd(DWORD /*event*/) {
+  pf::CancelOutputs();
+  return FALSE;  // and the default handler ends the process
+}
+#endif
 
 int Run(const std::vector<std::u16string>& args) {
   auto req = pf::ParseCliArguments(args, pf::os::ExecutableFolder());
@@ -32,11 +44,24 @@ int Run(const std::vector<std::u16string>& args) {
     return pf::kCliBadArguments;
   }
   for (const auto& note : req.notes) Say(u"packforge-cli: " + note);
+  // Every path of the request is absolute now. The engine looks its own
+  // files (agent, libraries, default icon) up in the current folder first,
+  // so that must be the program's folder: a 7z.dll or SelfExtractor.exe
+  // lying where the script runs must never end up in the package.
+  if (!pf::os::SetCurrentFolder(req.settings.programFolder)) {
+    Say(u"packforge-cli: cannot use the program folder " + req.settings.programFolder);
+    return pf::kCliBuildFailed;
+  }
   // The engine's message boxes become lines on stderr.
   pf::SetEngineMessageHandler([](const std::u16string& text, const std::u16string& caption) {
     Say(u"packforge-cli: " + caption + u": " + text);
   });
   auto& s = req.settings;
+#ifdef _WIN32
+  // Ctrl+C or a closed console ends the process: the partial package goes
+  // first.
+  SetConsoleCtrlHandler(&OnConsoleEnd, TRUE);
+#endif
   bool ok = pf::Merger(s.programFolder, s.noOfFiles, s.dataFiles, s.driverFilePath,
                        s.outputFilepath, s.outputFileName, s.decompressFlags, s.iconFilePath,
                        s.aboutMessage, s.aboutTitle, s.extractFolderOption, s.password);

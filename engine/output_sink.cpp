@@ -28,6 +28,15 @@ void Forget(PendingOutputs& pending, const std::u16string& path) {
   if (it != pending.paths.end()) pending.paths.erase(it);
 }
 
+// Beside the output, under a short name of its own: a name built on the
+// output's would pass the 255 characters a file name may have, or the 260
+// of a path, exactly when the output's name is long.
+std::u16string TemporaryPathFor(const std::u16string& finalPath) {
+  auto slash = finalPath.find_last_of(u"\\/");
+  std::u16string folder = slash == std::u16string::npos ? u"" : finalPath.substr(0, slash + 1);
+  return folder + u"pf" + os::UniqueSuffix() + u".tmp";
+}
+
 }  // namespace
 
 void CancelOutputs() {
@@ -47,7 +56,7 @@ std::optional<OutputSink> OutputSink::Create(const std::u16string& finalPath) {
   auto& pending = Pending();
   std::lock_guard lock(pending.mutex);
   if (pending.cancelled) return std::nullopt;
-  std::u16string temp = finalPath + os::UniqueSuffix() + u".tmp";
+  std::u16string temp = TemporaryPathFor(finalPath);
   auto file = os::CreateNewDeletable(temp);
   if (!file) return std::nullopt;
   pending.paths.push_back(temp);

@@ -223,20 +223,36 @@ TEST_F(MergerTest, AFileThatChangedSizeSinceTheHeaderFailsTheAppend) {
   EXPECT_EQ(len, 0u);
 }
 
-// Any output path Windows can create builds: the temporary file beside a
-// 255-character path must not be what fails it.
-TEST_F(MergerTest, AnOutputPathOf255CharactersBuilds) {
-  std::u16string dir = out_;
-  auto room = [&] { return 255 - static_cast<int>(dir.size() + 1 + 4); };  // for the name
-  while (room() > 100) dir += u"\\" + std::u16string(std::min(100, room() - 50), u'd');
-  std::filesystem::create_directories(test::NativePath(dir));
-  std::u16string name(static_cast<std::size_t>(room()), u'n');
-  std::u16string output = OutputPathOf(dir, name);
-  ASSERT_EQ(output.size(), 255u);
-  out_ = dir;
-  ASSERT_TRUE(Build({ws_.File(u"a.zip", "zip bytes")}, {0}, name));
-  EXPECT_EQ(test::ReadAll(output).rfind(agent_, 0), 0u);
-  ExpectOutputFolder({name + u".exe"});
+// Any output path Windows can create builds: the temporary file beside it
+// must not be what fails, neither past 260 characters of path nor past the
+// 255 a file name may have.
+TEST_F(MergerTest, LongOutputPathsAndNamesBuild) {
+  const std::u16string base = out_;
+  struct Case {
+    const char* what;
+    bool deepFolder;  // 255 in all through folders, or through the name
+    int total;        // the output path's length; 0: the longest name
+  } cases[] = {
+      {"255 characters through folders", true, 255},
+      {"255 characters through the name", false, 255},
+      {"a name of 255 characters with .exe", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::u16string dir = base + u"\\" + FromUtf8(std::to_string(&c - cases));
+    int total = c.total ? c.total : static_cast<int>(dir.size()) + 1 + 255;
+    auto room = [&] { return total - static_cast<int>(dir.size() + 1 + 4); };  // for the name
+    while (c.deepFolder && room() > 100)
+      dir += u"\\" + std::u16string(std::min(100, room() - 50), u'd');
+    std::filesystem::create_directories(test::NativePath(dir));
+    std::u16string name(static_cast<std::size_t>(room()), u'n');
+    std::u16string output = OutputPathOf(dir, name);
+    ASSERT_EQ(output.size(), static_cast<std::size_t>(total));
+    out_ = dir;
+    ASSERT_TRUE(Build({ws_.File(u"a.zip", "zip bytes")}, {0}, name));
+    EXPECT_EQ(test::ReadAll(output).rfind(agent_, 0), 0u);
+    ExpectOutputFolder({name + u".exe"});
+  }
 }
 
 // A Cancel ends the process while the build thread still writes: the

@@ -1,4 +1,8 @@
 // packforge-cli: the wizard's build for scripts and CI pipelines.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -7,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "compress/archive_check.h"
 #include "engine/merger.h"
+#include "engine/output_sink.h"
 #include "platform/engine_message.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -23,6 +28,13 @@ void Say(const std::u16string& text) {
   std::fflush(stderr);
 }
 
+#ifdef _WIN32
+BOOL WINAPI OnConsoleEnd(DWORD /*event*/) {
+  pf::CancelOutputs();
+  return FALSE;  // and the default handler ends the process
+}
+#endif
+
 int Run(const std::vector<std::u16string>& args) {
   auto req = pf::ParseCliArguments(args, pf::os::ExecutableFolder());
   if (req.help) {
@@ -36,6 +48,14 @@ int Run(const std::vector<std::u16string>& args) {
     return pf::kCliBadArguments;
   }
   for (const auto& note : req.notes) Say(u"packforge-cli: " + note);
+  // Every path of the request is absolute now. The engine looks its own
+  // files (agent, libraries, default icon) up in the current folder first,
+  // so that must be the program's folder: a 7z.dll or SelfExtractor.exe
+  // lying where the script runs must never end up in the package.
+  if (!pf::os::SetCurrentFolder(req.settings.programFolder)) {
+    Say(u"packforge-cli: cannot use the program folder " + req.settings.programFolder);
+    return pf::kCliBuildFailed;
+  }
   // The engine's message boxes become lines on stderr.
   pf::SetEngineMessageHandler([](const std::u16string& text, const std::u16string& caption) {
     Say(u"packforge-cli: " + caption + u": " + text);
@@ -48,6 +68,11 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"packforge-cli: it can travel packed instead: --keep-packed \"" + refusal->file + u"\"");
     return pf::kCliBuildFailed;
   }
+#ifdef _WIN32
+  // Ctrl+C or a closed console ends the process: the partial package goes
+  // first.
+  SetConsoleCtrlHandler(&OnConsoleEnd, TRUE);
+#endif
   bool ok = pf::Merger(s.programFolder, s.noOfFiles, s.dataFiles, s.driverFilePath,
                        s.outputFilepath, s.outputFileName, s.decompressFlags, s.iconFilePath,
                        s.aboutMessage, s.aboutTitle, s.extractFolderOption, s.password);

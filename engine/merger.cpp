@@ -30,6 +30,8 @@ std::u16string Describe(const OutputSink& sink) {
 }
 
 [[noreturn]] void FailToWrite(const std::u16string& outputPath) {
+  // A Cancel is ending the process: no message for a write it stopped.
+  if (OutputsCancelled()) throw BuildFailure{};
   Write(u"CreateOutputFile:- Not able to write the file  %s", outputPath);
   ShowEngineMessage(u"Not able to Write", u"File open Error");
   throw BuildFailure{};

@@ -24,7 +24,8 @@ class OutputSink {
   // Copies exactly `size` bytes from `from`; a file that ends early counts
   // as a failed read.
   Copy CopyFrom(os::File& from, std::uint64_t size);
-  // Closes the temporary file and moves it over the final path.
+  // Closes the temporary file and moves it over the final path; refused
+  // after CancelOutputs.
   bool Commit();
 
   std::uint64_t written() const { return written_; }
@@ -40,5 +41,12 @@ class OutputSink {
   std::uint64_t written_ = 0;
   bool committed_ = false;
 };
+
+// A Cancel that ends the process calls this first: every temporary output
+// file is deleted (also while a build thread still writes it), and no
+// output may be created, written or committed afterwards, so the
+// destination keeps exactly what it held before the build.
+void CancelOutputs();
+bool OutputsCancelled();
 
 }  // namespace pf

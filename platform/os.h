@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -52,6 +53,11 @@ std::optional<File> OpenForRead(const std::u16string& path);
 // GENERIC_WRITE, share mode 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL.
 std::optional<File> CreateForWrite(const std::u16string& path);
 
+// A new file for writing that another thread may delete while it is open
+// (GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW): a build's temporary
+// output, which a Cancel removes before the process ends.
+std::optional<File> CreateNewDeletable(const std::u16string& path);
+
 // FindFirstFileW existence test: an existing file or folder.
 bool Exists(const std::u16string& path);
 // The runtime library's file status (_wstat64): size in bytes.
@@ -73,8 +79,14 @@ bool ReplaceWith(const std::u16string& from, const std::u16string& to);
 // A file name not yet used in `folder`, for temporary files beside a target.
 std::u16string UniqueSuffix();
 
+// Whether two file names are one name to the file system: on Windows
+// CompareStringOrdinal ignoring case, elsewhere the same folding table.
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b);
+
 // The absolute form of a path (GetFullPathNameW).
 std::u16string FullPath(const std::u16string& path);
+// Makes `path` the process's current folder (SetCurrentDirectoryW).
+bool SetCurrentFolder(const std::u16string& path);
 // The folder of the running executable, without a trailing separator
 // (GetModuleFileNameW into a 1024-character buffer, cut at the last "\").
 std::u16string ExecutableFolder();

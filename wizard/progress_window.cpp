@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "engine/output_sink.h"
 #include "platform/win32/unique_handle.h"
 #include "resources/resource.h"
 #include "wizard/ui_hooks.h"
@@ -13,10 +14,12 @@ namespace {
 
 inline constexpr DWORD kPollMilliseconds = 40;
 
-// Its Cancel, any other command and its close box end the program at once.
+// Its Cancel, any other command and its close box end the program at once,
+// after removing the build's partial output.
 INT_PTR CALLBACK ProgressProcedure(HWND /*window*/, UINT message, WPARAM /*wParam*/,
                                    LPARAM /*lParam*/) {
   if (message == WM_CLOSE || message == WM_COMMAND) {
+    CancelOutputs();
     ui::ExitProcessNow(0);
     return TRUE;
   }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/name_case.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
@@ -105,6 +106,10 @@ std::optional<File> CreateForWrite(const std::u16string& path) {
   return OpenFd(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
+std::optional<File> CreateNewDeletable(const std::u16string& path) {
+  return OpenFd(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
 bool Exists(const std::u16string& path) {
   if (path.empty()) return false;
   // FindFirstFileW fails on a path that ends in a separator.
@@ -179,12 +184,20 @@ static std::u16string Core(std::string native) {
   return FromUtf8(native);
 }
 
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return SameNameByTable(a, b);
+}
+
 std::u16string FullPath(const std::u16string& path) {
   std::string p = Native(path);
   if (!p.empty() && p[0] == '/') return Core(p);
   char cwd[4096];
   if (!getcwd(cwd, sizeof cwd)) return path;
   return Core(std::string(cwd) + "/" + p);
+}
+
+bool SetCurrentFolder(const std::u16string& path) {
+  return !path.empty() && chdir(Native(path).c_str()) == 0;
 }
 
 std::u16string ExecutableFolder() {

@@ -13,8 +13,27 @@
 namespace pf::os {
 namespace {
 
+// Paths from about MAX_PATH on reach the file system in the long-path form
+// ("\\?\C:\..." or "\\?\UNC\server\share\..."), made from the full
+// path so that "." and ".." steps and doubled separators are resolved as
+// the plain form would resolve them. Then no path Windows can create fails
+// for its length (a temporary name beside a long output path, for one).
+// From 248 on, since CreateDirectoryW's limit is 12 below MAX_PATH.
+constexpr std::size_t kLongPathFrom = MAX_PATH - 12;
+
 std::wstring W(const std::u16string& s) {
-  return ToWide(s);
+  std::wstring wide = ToWide(s);
+  if (wide.size() < kLongPathFrom || wide.rfind(L"\\\\?\\", 0) == 0 ||
+      wide.rfind(L"\\\\.\\", 0) == 0)
+    return wide;
+  DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return wide;
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  full.resize(n);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return wide;
 }
 HANDLE H(std::intptr_t h) {
   return reinterpret_cast<HANDLE>(h);
@@ -95,6 +114,13 @@ std::optional<File> CreateForWrite(const std::u16string& path) {
   return Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
 }
 
+std::optional<File> CreateNewDeletable(const std::u16string& path) {
+  HANDLE h = CreateFileW(W(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  return File(reinterpret_cast<std::intptr_t>(h));
+}
+
 bool Exists(const std::u16string& path) {
   WIN32_FIND_DATAW data;
   pf::win::unique_hfind find(FindFirstFileW(W(path).c_str(), &data));
@@ -147,14 +173,25 @@ std::u16string UniqueSuffix() {
   return FromWide(s);
 }
 
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  std::wstring wa = ToWide(a), wb = ToWide(b);
+  return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                              static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::u16string FullPath(const std::u16string& path) {
-  std::wstring wide = W(path);
+  // The plain form: this is a path a user sees.
+  std::wstring wide = ToWide(path);
   DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (n == 0) return path;
   std::wstring out(n, L'\0');
   n = GetFullPathNameW(wide.c_str(), n, out.data(), nullptr);
   out.resize(n);
   return FromWide(out);
+}
+
+bool SetCurrentFolder(const std::u16string& path) {
+  return SetCurrentDirectoryW(W(path).c_str()) != FALSE;
 }
 
 std::u16string ExecutableFolder() {

@@ -2,6 +2,8 @@
 # Builds a package from the benchmark corpus with packforge-cli.exe under
 # Wine, then checks it from the Linux side: the entries are the two
 # libraries, the user's archives and ZpkCompressedFiles.7z, in that order,
+# the agent and libraries are the program's own even when the current
+# folder holds others of the same names,
 # each block is the file it names, and the 7z block, cut out of the package,
 # extracts with the host's 7zz to exactly the ordinary input files.
 #
@@ -29,8 +31,12 @@ printf 'gr\xc3\xbc\xc3\x9fe\n' > "corpus/Gr$(printf '\xc3\xbc\xc3\x9f')e $(print
 mkdir archives
 (cd corpus && 7zz a -tzip -bso0 -bsp0 ../archives/keep.zip file000.txt)
 (cd corpus && 7zz a -tzip -bso0 -bsp0 ../archives/open.zip file001.bin)
-# The agent file the builder copies: the stand-in until a real one is used.
+# The folder the script runs in holds other files under the names of the
+# program's own: the package must carry the program's, not these.
 cp "$tests/stand_in_agent.exe" SelfExtractor.exe
+printf 'a 7z.dll for another machine' > 7z.dll
+printf 'not our client' > Client7z.dll
+printf 'not our icon' > ZPK_ICON.ico
 
 mkdir out
 mapfile -t inputs < <(cd "$work" && find corpus -type f | sort)
@@ -46,6 +52,8 @@ tr -d '\r' < entries.txt | cut -f1,2 > order.txt
 printf '1\t7z.dll\n1\tClient7z.dll\n0\tkeep.zip\n1\topen.zip\n1\tZpkCompressedFiles.7z\n' > expected.txt
 diff -u expected.txt order.txt || fail "entries not in the expected order"
 
+grep -q -a 'Packforge.SelfExtractor' out/package.exe ||
+  fail "the package does not start with the program's own agent"
 cmp blocks/0.block "$bin/7z.dll" || fail "7z.dll block differs"
 cmp blocks/1.block "$bin/Client7z.dll" || fail "Client7z.dll block differs"
 cmp blocks/2.block archives/keep.zip || fail "keep.zip block differs"

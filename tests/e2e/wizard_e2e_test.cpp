@@ -175,17 +175,69 @@ class Folder {
   fs::path path_;
 };
 
+// The build's temporary files and trace go into the test's own folder.
+void UseWorkFolder(const fs::path& work) {
+  fs::create_directories(work / L"tmp");
+  fs::create_directories(work / L"appdata");
+  for (const wchar_t* name : {L"temp", L"tmp"})
+    SetEnvironmentVariableW(name, (work / L"tmp").c_str());
+  SetEnvironmentVariableW(L"appdata", (work / L"appdata").c_str());
+}
+
+HWND WaitForSheet(const Child& wizard) {
+  return WaitForWindow(
+      [&]() -> HWND {
+        for (HWND w : TopWindowsOf(wizard.id()))
+          if (TextOf(w) == kTitle && FindDescendant(w, IDB_ADD)) return w;
+        return nullptr;
+      },
+      60s, "the wizard");
+}
+
+// Add: the open-file dialog, first to the folder, then the names.
+void AddFiles(const Child& wizard, HWND sheet, HWND page, const fs::path& folder,
+              const std::vector<std::wstring>& added) {
+  PressButton(page, IDB_ADD);
+  HWND open = WaitForWindow(
+      [&] {
+        return FindDialog(wizard.id(), sheet, [](HWND w) { return FileNameField(w) != nullptr; });
+      },
+      30s, "the open-file dialog");
+  HWND name = FileNameField(open);
+  SetText(name, folder.wstring());
+  PressButton(open, IDOK);
+  WaitFor(
+      [&] {
+        return lstrcmpiW(OpenDialogFolder(wizard.handle(), open).c_str(), folder.c_str()) == 0;
+      },
+      15s, "the dialog to show the input folder");
+  std::wstring names;
+  for (const auto& n : added) names += L"\"" + n + L"\" ";
+  SetText(name, names);
+  PressButton(open, IDOK);
+  WaitFor([&] { return !IsWindow(open) || !IsWindowVisible(open); }, 15s,
+          "the open-file dialog to close");
+}
+
+// The first visible message box of the wizard with its text.
+HWND WaitForMessageBox(const Child& wizard, HWND sheet, std::chrono::milliseconds timeout,
+                       const std::string& what) {
+  return WaitForWindow(
+      [&] {
+        return FindDialog(wizard.id(), sheet, [](HWND w) {
+          HWND text = GetDlgItem(w, kMessageBoxText);
+          return text && !TextOf(text).empty();
+        });
+      },
+      timeout, what);
+}
+
 TEST(WizardEndToEnd, APackageBuiltThroughTheWindowsExtractsEveryByte) {
   Folder work;
   fs::path in = work.path() / L"in", out = work.path() / L"out", unpacked = work.path() / L"x";
   fs::create_directories(in);
   fs::create_directories(out);
-  fs::create_directories(work.path() / L"tmp");
-  fs::create_directories(work.path() / L"appdata");
-  // The build's temporary files go into this test's own folder.
-  for (const wchar_t* name : {L"temp", L"tmp"})
-    SetEnvironmentVariableW(name, (work.path() / L"tmp").c_str());
-  SetEnvironmentVariableW(L"appdata", (work.path() / L"appdata").c_str());
+  UseWorkFolder(work.path());
 
   // What must come out again: ordinary files (packed into the archive), a
   // kept archive (travels as it is) and the entries of an unpacked one.
@@ -208,36 +260,11 @@ TEST(WizardEndToEnd, APackageBuiltThroughTheWindowsExtractsEveryByte) {
                                            L"donn\u00e9es \u00fc.txt", L"kept.zip"};
 
   Child wizard(L"\"" + WindowsPath(PF_PACKFORGE_EXE) + L"\"", work.path().wstring());
-  HWND sheet = WaitForWindow(
-      [&]() -> HWND {
-        for (HWND w : TopWindowsOf(wizard.id()))
-          if (TextOf(w) == kTitle && FindDescendant(w, IDB_ADD)) return w;
-        return nullptr;
-      },
-      60s, "the wizard");
+  HWND sheet = WaitForSheet(wizard);
   HWND page = GetParent(FindDescendant(sheet, IDB_ADD));
   HWND list = GetDlgItem(page, IDL_DATA_FILES);
   ASSERT_TRUE(list);
-
-  // Add: the open-file dialog, first to the input folder, then the names.
-  PressButton(page, IDB_ADD);
-  HWND open = WaitForWindow(
-      [&] {
-        return FindDialog(wizard.id(), sheet, [](HWND w) { return FileNameField(w) != nullptr; });
-      },
-      30s, "the open-file dialog");
-  HWND name = FileNameField(open);
-  SetText(name, in.wstring());
-  PressButton(open, IDOK);
-  WaitFor(
-      [&] { return lstrcmpiW(OpenDialogFolder(wizard.handle(), open).c_str(), in.c_str()) == 0; },
-      15s, "the dialog to show the input folder");
-  std::wstring names;
-  for (const auto& n : added) names += L"\"" + n + L"\" ";
-  SetText(name, names);
-  PressButton(open, IDOK);
-  WaitFor([&] { return !IsWindow(open) || !IsWindowVisible(open); }, 15s,
-          "the open-file dialog to close");
+  ASSERT_NO_FATAL_FAILURE(AddFiles(wizard, sheet, page, in, added));
   WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 5; }, 15s, "five rows");
 
   // Only the archives have a checkbox, ticked; kept.zip is unticked by a
@@ -257,14 +284,7 @@ TEST(WizardEndToEnd, APackageBuiltThroughTheWindowsExtractsEveryByte) {
   SetText(GetDlgItem(page, IDE_FILE_NAME), L"setup");
   PressButton(page, IDB_HOME_FINISH);
 
-  HWND box = WaitForWindow(
-      [&] {
-        return FindDialog(wizard.id(), sheet, [](HWND w) {
-          HWND text = GetDlgItem(w, kMessageBoxText);
-          return text && !TextOf(text).empty();
-        });
-      },
-      180s, "the result box");
+  HWND box = WaitForMessageBox(wizard, sheet, 180s, "the result box");
   EXPECT_EQ(TextOf(box), kTitle);
   ASSERT_EQ(TextOf(GetDlgItem(box, kMessageBoxText)),
             L"Self Extracting file has been successfully created");
@@ -289,6 +309,64 @@ TEST(WizardEndToEnd, APackageBuiltThroughTheWindowsExtractsEveryByte) {
     ASSERT_TRUE(extracted.count(file)) << Narrow(file) << " was not extracted";
     EXPECT_TRUE(extracted.at(file) == bytes) << Narrow(file) << " differs";
   }
+}
+
+// Cancel while the package is being written: the process ends and the
+// destination holds what it held before, the old package and nothing else.
+TEST(WizardEndToEnd, CancelDuringTheBuildLeavesTheDestinationAsItWas) {
+  Folder work;
+  fs::path in = work.path() / L"in", out = work.path() / L"out";
+  fs::create_directories(in);
+  fs::create_directories(out);
+  UseWorkFolder(work.path());
+  WriteFile(in / L"notes.txt", "a few words\n");
+  // A large archive that travels as it is keeps the writing busy for a
+  // while; sparse, so making it costs nothing.
+  { std::ofstream big(in / L"big.zip", std::ios::binary); }
+  fs::resize_file(in / L"big.zip", std::uintmax_t{1} << 30);
+  WriteFile(out / L"setup.exe", "the old package");
+
+  Child wizard(L"\"" + WindowsPath(PF_PACKFORGE_EXE) + L"\"", work.path().wstring());
+  HWND sheet = WaitForSheet(wizard);
+  HWND page = GetParent(FindDescendant(sheet, IDB_ADD));
+  HWND list = GetDlgItem(page, IDL_DATA_FILES);
+  ASSERT_TRUE(list);
+  ASSERT_NO_FATAL_FAILURE(AddFiles(wizard, sheet, page, in, {L"notes.txt", L"big.zip"}));
+  WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, 15s, "two rows");
+  ClickRowCheckbox(wizard.handle(), list, 1);
+  WaitFor([&] { return StateImage(list, 1) == 1; }, 10s, "big.zip to be unticked");
+  SetText(GetDlgItem(page, IDE_DESTINATION_PATH), out.wstring());
+  SetText(GetDlgItem(page, IDE_FILE_NAME), L"setup");
+  PressButton(page, IDB_HOME_FINISH);
+  HWND question = WaitForMessageBox(wizard, sheet, 30s, "the overwrite question");
+  PressButton(question, IDYES);
+
+  auto temporaryFiles = [&] {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(out))
+      if (entry.path().extension() == L".tmp") found.push_back(entry.path());
+    return found;
+  };
+  WaitFor([&] { return !temporaryFiles().empty(); }, 120s, "the package's temporary file");
+  HWND progress = WaitForWindow(
+      [&]() -> HWND {
+        for (HWND w : TopWindowsOf(wizard.id()))
+          if (TextOf(w) == L"Processing...") return w;
+        return nullptr;
+      },
+      10s, "the progress window");
+  PressButton(progress, IDB_PROGRESS_CANCEL);
+  std::optional<DWORD> wizardExit = wizard.Wait(30s);
+  ASSERT_TRUE(wizardExit) << "Cancel did not end the wizard";
+  EXPECT_EQ(*wizardExit, 0u);
+  // The file was deleted while the build still wrote it; it goes when the
+  // ended process's handle is closed.
+  WaitFor([&] { return temporaryFiles().empty(); }, 10s, "the temporary file to go");
+
+  std::vector<std::wstring> left;
+  for (const auto& entry : fs::directory_iterator(out)) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::wstring>{L"setup.exe"});
+  EXPECT_EQ(ReadFile(out / L"setup.exe"), "the old package");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/text.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
+#include "wizard/rules/data_files_rules.h"
 
 namespace pf {
 namespace {
@@ -66,6 +67,7 @@ TEST_F(CliOptions, RefusesWhatThePagesRefuseWithTheirTexts) {
        u"--keep-packed takes an archive (7z, tar, zip, ...): " + txt_},
       {{u"-o", out_, u"-n", u"x", u"--extract-to", u"moon", txt_},
        u"--extract-to takes default, temp or ask"},
+      {{u"-o", out_, u"-n", u"NUL", txt_}, *ManglingReason(u"NUL")},
       {{u"--bogus"}, u"unknown option --bogus"},
       {{u"-o"}, u"-o needs a value"},
   };

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "engine/build_failure.h"
 #include "engine/header_reader.h"
 #include "engine/merger.h"
 #include "engine/output_sink.h"
+#include "platform/engine_message.h"
 #include "platform/text.h"
 #include "tests/support/compression_libraries.h"
 #include "tests/support/trace_capture.h"
@@ -217,6 +221,72 @@ TEST_F(MergerTest, AFileThatChangedSizeSinceTheHeaderFailsTheAppend) {
               "AppendDataFiles:- DataFile Size Changed Error: " + ToUtf8(f));
   }
   EXPECT_EQ(len, 0u);
+}
+
+// Any output path Windows can create builds: the temporary file beside it
+// must not be what fails, neither past 260 characters of path nor past the
+// 255 a file name may have.
+TEST_F(MergerTest, LongOutputPathsAndNamesBuild) {
+  const std::u16string base = out_;
+  struct Case {
+    const char* what;
+    bool deepFolder;  // 255 in all through folders, or through the name
+    int total;        // the output path's length; 0: the longest name
+  } cases[] = {
+      {"255 characters through folders", true, 255},
+      {"255 characters through the name", false, 255},
+      {"a name of 255 characters with .exe", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::u16string dir = base + u"\\" + FromUtf8(std::to_string(&c - cases));
+    int total = c.total ? c.total : static_cast<int>(dir.size()) + 1 + 255;
+    auto room = [&] { return total - static_cast<int>(dir.size() + 1 + 4); };  // for the name
+    while (c.deepFolder && room() > 100)
+      dir += u"\\" + std::u16string(std::min(100, room() - 50), u'd');
+    std::filesystem::create_directories(test::NativePath(dir));
+    std::u16string name(static_cast<std::size_t>(room()), u'n');
+    std::u16string output = OutputPathOf(dir, name);
+    ASSERT_EQ(output.size(), static_cast<std::size_t>(total));
+    out_ = dir;
+    ASSERT_TRUE(Build({ws_.File(u"a.zip", "zip bytes")}, {0}, name));
+    EXPECT_EQ(test::ReadAll(output).rfind(agent_, 0), 0u);
+    ExpectOutputFolder({name + u".exe"});
+  }
+}
+
+// A Cancel ends the process while the build thread still writes: the
+// partial file must be gone and the old package kept. The child process
+// plays the wizard: build on a thread, cancel, end.
+TEST_F(MergerTest, CancelDuringTheWriteLeavesTheDestinationAsItWas) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the end-to-end wizard test cancels a real build under Windows";
+#else
+  ws_.File(u"out\\setup.exe", "OLD PACKAGE");
+  std::u16string big = ws_.File(u"big.zip", "");
+  std::filesystem::resize_file(test::NativePath(big), std::uintmax_t{1} << 30);
+  EXPECT_EXIT(
+      {
+        int messages = 0;
+        SetEngineMessageHandler([&](const std::u16string&, const std::u16string&) { ++messages; });
+        std::atomic<bool> built{true};
+        std::thread worker([&] { built = Build({big}, {0}); });
+        auto writing = [&] {
+          for (const auto& n : test::ListFolder(out_))
+            if (n.ends_with(u".tmp")) return true;
+          return false;
+        };
+        while (!writing()) std::this_thread::yield();
+        CancelOutputs();
+        bool gone = !writing();  // at once, while the worker still holds it
+        worker.join();
+        std::_Exit(gone && !built && messages == 0 && !OutputSink::Create(out_ + u"\\x.exe") ? 0
+                                                                                             : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test::ReadAll(out_ + u"\\setup.exe"), "OLD PACKAGE");
+  ExpectOutputFolder({u"setup.exe"});
+#endif
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/name_case.h"
+#include "platform/os.h"
 #include "platform/text.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
@@ -53,6 +55,34 @@ TEST(DataFilesRules, RefusesShortcutsTheLimitAndNameClashes) {
   EXPECT_NE(clash->text.find(u"C:\\a\\report.txt"), std::u16string::npos);
 }
 
+// Names compare as the file system compares them: case folded over all of
+// Unicode, not just ASCII and Latin-1 (on Windows the system answers).
+TEST(DataFilesRules, TheSameNameGuardFoldsCaseOverAllOfUnicode) {
+  struct Case {
+    std::u16string a, b;
+    bool same;
+  } cases[] = {
+      {u"\u0100.txt", u"\u0101.txt", true},                              // Ā ā
+      {u"\u0424\u0410\u0419\u041B", u"\u0444\u0430\u0439\u043B", true},  // ФАЙЛ файл
+      {u"\u03A9", u"\u03C9", true},                                      // Ω ω
+      {u"\u0531", u"\u0561", true},                                      // Armenian
+      {u"\u24B6", u"\u24D0", true},                                      // circled A a
+      {u"\uFF21", u"\uFF41", true},                                      // fullwidth A a
+      {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},                        // Été
+      {u"stra\u00DFe", u"STRASSE", false},  // one code unit never becomes two
+      {u"a.txt", u"b.txt", false},
+      {u"a", u"a ", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(os::NamesEqualIgnoringCase(c.a, c.b), c.same) << ToUtf8(c.a) << " " << ToUtf8(c.b);
+    EXPECT_EQ(SameNameByTable(c.a, c.b), c.same) << ToUtf8(c.a) << " " << ToUtf8(c.b);
+  }
+  std::vector<std::u16string> list{u"C:\\a\\\u0100.txt"};
+  EXPECT_TRUE(CheckFileToAdd(list, u"C:\\b\\\u0101.txt"));
+  EXPECT_FALSE(CheckFileToAdd(list, u"c:\\A\\\u0101.TXT"));  // the same file, as Windows sees it
+  EXPECT_TRUE(NameTaken({u"\u0444\u0430\u0439\u043B.exe"}, u"\u0424\u0410\u0419\u041B"));
+}
+
 TEST(DataFilesRules, NameTakenAppendsExeAndIgnoresCase) {
   std::vector<std::u16string> names{u"out.exe"};
   EXPECT_TRUE(NameTaken(names, u"OUT"));
@@ -100,6 +130,35 @@ TEST(DataFilesRules, NextAndFinishDecideInTheirOwnOrder) {
     EXPECT_EQ(ValidateForNext(c.s), c.next) << ToUtf8(c.s.outputFilepath);
     EXPECT_EQ(ValidateForFinish(c.s), c.finish) << ToUtf8(c.s.outputFilepath);
   }
+}
+
+// Names Windows accepts but turns into something else than a package file.
+TEST(DataFilesRules, NamesWindowsWouldMangleAreRefusedOnNextAndFinish) {
+  struct Case {
+    std::u16string name;
+    bool refused;
+  } cases[] = {
+      {u"bad:name", true},  {u"CON", true},       {u"con", true},        {u"Nul", true},
+      {u"PRN", true},       {u"aux", true},       {u"COM1", true},       {u"lpt9", true},
+      {u"COM\u00B9", true}, {u"con.setup", true}, {u"NUL  ", true},      {u"sub\\CON", true},
+      {u"console", false},  {u"COM10", false},    {u"setup.con", false}, {u"my con", false},
+      {u"LPT", false},      {u"setup", false},
+  };
+  for (const auto& c : cases) {
+    auto reason = ManglingReason(c.name);
+    EXPECT_EQ(reason.has_value(), c.refused) << ToUtf8(c.name);
+    DestinationState s{1, u"C:\\o", c.name, true, true};
+    PageDecision::Action expected = c.refused ? Action::kStay : Action::kProceed;
+    EXPECT_EQ(ValidateForNext(s).action, expected) << ToUtf8(c.name);
+    EXPECT_EQ(ValidateForFinish(s).action, expected) << ToUtf8(c.name);
+    if (!c.refused) continue;
+    EXPECT_EQ(ValidateForFinish(s).message, (UserMessage{*reason, MessageIcon::kExclamation}));
+    // Refused before the overwrite question too: nothing is written.
+    s.nameFree = false;
+    EXPECT_EQ(ValidateForFinish(s).action, Action::kStay) << ToUtf8(c.name);
+  }
+  EXPECT_NE(ManglingReason(u"bad:name")->find(u"\"bad\""), std::u16string::npos);
+  EXPECT_NE(ManglingReason(u"com1")->find(u"device"), std::u16string::npos);
 }
 
 TEST(PageRules, IconPathNeedsABackslashBeforeTheLastDot) {

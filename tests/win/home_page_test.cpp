@@ -14,6 +14,7 @@
 #include "tests/win/page_driver.h"
 #include "tests/win/wizard_harness.h"
 #include "wizard/data_files_list.h"
+#include "wizard/rules/data_files_rules.h"
 
 namespace pf::test {
 namespace {
@@ -319,6 +320,16 @@ TEST_F(HomePage, NextAndFinishMessages) {
        u"x",
        {{u"Invalid filepath", kExclamation}},
        {{u"Invalid filepath.", kExclamation}}},
+      {true,
+       out,
+       u"bad:name",
+       {{*ManglingReason(u"bad:name"), kExclamation}},
+       {{*ManglingReason(u"bad:name"), kExclamation}}},
+      {true,
+       out,
+       u"con",
+       {{*ManglingReason(u"con"), kExclamation}},
+       {{*ManglingReason(u"con"), kExclamation}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.folder + u" | " + c.name));

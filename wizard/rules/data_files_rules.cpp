@@ -14,19 +14,6 @@ constexpr std::array<std::u16string_view, 18> kArchiveTypes = {
     u"7z",  u"tar", u"zip", u"arj",  u"bz2",  u"cab", u"chm",   u"cpio", u"compound",
     u"deb", u"gz",  u"iso", u"lzma", u"nsis", u"rar", u"split", u"wim",  u"z"};
 
-// Upper case as the file system compares names: ASCII and Latin-1 letters.
-char16_t Upper(char16_t c) {
-  if (c >= u'a' && c <= u'z') return c - 32;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-  return c;
-}
-
-std::u16string ToUpper(std::u16string_view s) {
-  std::u16string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), Upper);
-  return out;
-}
-
 UserMessage Exclaim(std::u16string_view text) {
   return {std::u16string(text), MessageIcon::kExclamation};
 }
@@ -40,6 +27,19 @@ UserMessage DestinationMessage(const DestinationState& s, std::u16string_view in
   if (s.outputFilepath.empty()) return Exclaim(u"Select a folder path for your output file.");
   if (s.outputFileName.empty()) return Exclaim(u"Please give a name for your output file.");
   return Exclaim(invalidPath);
+}
+
+bool IsDeviceName(std::u16string_view stem) {
+  static constexpr std::array<std::u16string_view, 4> kPlain = {u"CON", u"PRN", u"AUX", u"NUL"};
+  std::u16string upper;
+  for (char16_t c : stem) upper += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (std::find(kPlain.begin(), kPlain.end(), upper) != kPlain.end()) return true;
+  if (upper.size() != 4 || (upper.substr(0, 3) != u"COM" && upper.substr(0, 3) != u"LPT"))
+    return false;
+  char16_t digit = upper[3];
+  // The superscript digits count too: Windows maps them to the ports.
+  return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
+         digit == u'\u00B3';
 }
 
 bool DestinationComplete(const DestinationState& s) {
@@ -69,10 +69,9 @@ std::optional<UserMessage> CheckFileToAdd(const std::vector<std::u16string>& exi
     return Exclaim(u"A package can hold at most 254 files; " + name + u" was not added.");
   // Two different files of one name would overwrite each other when the
   // package is extracted; the same path twice is harmless.
-  std::u16string upperName = ToUpper(name);
   for (const auto& other : existing) {
-    if (ToUpper(other) == ToUpper(path)) continue;
-    if (ToUpper(LastPathElement(other)) == upperName)
+    if (os::NamesEqualIgnoringCase(other, path)) continue;
+    if (os::NamesEqualIgnoringCase(LastPathElement(other), name))
       return Exclaim(u"\"" + path + u"\" has the same file name as \"" + other +
                      u"\", which is already in the list. They would overwrite each other when "
                      u"the package is extracted, so it was not added.");
@@ -97,9 +96,34 @@ void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows) {
 }
 
 bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName) {
-  std::u16string wanted = ToUpper(std::u16string(outputFileName) + u".exe");
-  return std::any_of(exeNames.begin(), exeNames.end(),
-                     [&](const std::u16string& n) { return ToUpper(n) == wanted; });
+  std::u16string wanted = std::u16string(outputFileName) + u".exe";
+  return std::any_of(exeNames.begin(), exeNames.end(), [&](const std::u16string& n) {
+    return os::NamesEqualIgnoringCase(n, wanted);
+  });
+}
+
+std::optional<std::u16string> ManglingReason(std::u16string_view outputFileName) {
+  std::u16string name(outputFileName);
+  if (auto colon = name.find(u':'); colon != std::u16string::npos) {
+    return u"The name \"" + name + u"\" holds \":\", which Windows would turn into a hidden " +
+           u"stream of the file \"" + name.substr(0, colon) +
+           u"\" instead of a package. Please choose a name without \":\".";
+  }
+  // Windows takes the part before the first "." of the last path element,
+  // trailing blanks dropped, as the device name: "con.exe" and "NUL .exe"
+  // both stay devices.
+  std::u16string file = name + u".exe";
+  auto slash = file.find_last_of(u"\\/");
+  std::u16string_view last =
+      std::u16string_view(file).substr(slash == std::u16string::npos ? 0 : slash + 1);
+  std::u16string_view stem = last.substr(0, last.find(u'.'));
+  while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
+  if (IsDeviceName(stem)) {
+    return u"The name \"" + name + u"\" is a device name reserved by Windows: \"" +
+           std::u16string(last) +
+           u"\" would stay that device, not become a package file. Please choose another name.";
+  }
+  return std::nullopt;
 }
 
 DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,
@@ -116,12 +140,16 @@ DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& 
 PageDecision ValidateForNext(const DestinationState& s) {
   if (s.userFiles <= 0) return Stay(Exclaim(u"Add files for extraction."));
   if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath"));
+  if (auto reason = ManglingReason(s.outputFileName)) return Stay(Exclaim(*reason));
   if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
   return {PageDecision::Action::kProceed, std::nullopt};
 }
 
 PageDecision ValidateForFinish(const DestinationState& s) {
   if (s.userFiles <= 0) return Stay({u"Add files for extraction.", MessageIcon::kNone});
+  // Nothing may be written under a name Windows would turn into something
+  // else, not even over an existing file.
+  if (auto reason = ManglingReason(s.outputFileName)) return Stay(Exclaim(*reason));
   // On Finish the taken-name question comes before the other checks.
   if (!s.nameFree) return {PageDecision::Action::kAskOverwrite, std::nullopt};
   if (!DestinationComplete(s)) return Stay(DestinationMessage(s, u"Invalid filepath."));

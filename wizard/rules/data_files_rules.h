@@ -33,7 +33,7 @@ enum class RowCheck { kChecked, kUnchecked, kNone };
 void Collect(BuildSettings& settings, const std::vector<RowCheck>& rows);
 
 // Whether an entry of `exeNames` (names in the destination folder matching
-// "*.exe") equals outputFileName + ".exe" in upper case.
+// "*.exe") is outputFileName + ".exe" as the file system compares names.
 bool NameTaken(const std::vector<std::u16string>& exeNames, std::u16string_view outputFileName);
 
 struct DestinationState {
@@ -43,6 +43,12 @@ struct DestinationState {
   bool folderFound = false;
   bool nameFree = true;
 };
+
+// Why Windows would turn outputFileName + ".exe" into something other than
+// a package file (a ":" makes an alternate data stream; a device name stays
+// a device), or nothing. Characters Windows refuses outright are left to
+// the write, which reports them.
+std::optional<std::u16string> ManglingReason(std::u16string_view outputFileName);
 
 // Looks the destination up: the folder exactly as typed, and the names.
 DestinationState CheckDestination(std::int32_t userFiles, const std::u16string& outputFilepath,

@@ -10,6 +10,7 @@
 
 #include "cli/cli_options.h"
 #include "compress/archive_check.h"
+#include "compress/work_folder.h"
 #include "engine/merger.h"
 #include "engine/output_sink.h"
 #include "platform/engine_message.h"
@@ -31,6 +32,7 @@ void Say(const std::u16string& text) {
 #ifdef _WIN32
 BOOL WINAPI OnConsoleEnd(DWORD /*event*/) {
   pf::CancelOutputs();
+  pf::RemoveWorkFoldersNow();
   return FALSE;  // and the default handler ends the process
 }
 #endif

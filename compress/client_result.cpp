@@ -9,12 +9,6 @@
 namespace pf {
 namespace {
 
-std::u16string AsciiLower(std::u16string s) {
-  for (auto& c : s)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  return s;
-}
-
 std::u16string BareName(const std::u16string& path) {
   auto cut = path.find_last_of(u"\\/");
   return cut == std::u16string::npos ? path : path.substr(cut + 1);
@@ -90,12 +84,11 @@ std::u16string FileBehindPackResult(int result, const std::vector<std::u16string
         if (!os::OpenForRead(f)) return f;
       return {};
     case kClient7zDuplicateName:
-      // The client folds case as Windows does; ASCII folding finds the
-      // usual pairs and a miss only leaves the file unnamed.
+      // Names compare as the file system compares them, as the client does.
       for (std::size_t i = 0; i < files.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
           if (files[i] != files[j] &&
-              AsciiLower(BareName(files[i])) == AsciiLower(BareName(files[j])))
+              os::NamesEqualIgnoringCase(BareName(files[i]), BareName(files[j])))
             return files[i];
       return {};
     case kClient7zArchiveWriteFailed:

@@ -1,8 +1,34 @@
 #include "compress/work_folder.h"
 
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 #include "platform/os.h"
 
 namespace pf {
+namespace {
+
+// The folders of the builds in progress, for a Cancel that ends the process
+// before their owners' destructors can run.
+struct LiveFolders {
+  std::mutex mutex;
+  std::vector<std::u16string> paths;
+};
+
+LiveFolders& Live() {
+  static LiveFolders live;
+  return live;
+}
+
+void RemoveTree(const std::u16string& path) {
+  for (const auto& name : os::FindNames(path + u"\\*")) {
+    if (name != u"." && name != u"..") os::DeleteFileAt(path + u"\\" + name);
+  }
+  os::RemoveFolder(path);
+}
+
+}  // namespace
 
 bool WorkFolder::Make(const std::u16string& parent) {
   Remove();
@@ -12,6 +38,9 @@ bool WorkFolder::Make(const std::u16string& parent) {
     std::u16string candidate = parent + u"\\build" + os::UniqueSuffix();
     if (os::CreateFolder(candidate)) {
       path_ = candidate;
+      auto& live = Live();
+      std::lock_guard lock(live.mutex);
+      live.paths.push_back(path_);
       return true;
     }
     if (!os::Exists(parent)) return false;
@@ -21,11 +50,19 @@ bool WorkFolder::Make(const std::u16string& parent) {
 
 void WorkFolder::Remove() {
   if (path_.empty()) return;
-  for (const auto& name : os::FindNames(path_ + u"\\*")) {
-    if (name != u"." && name != u"..") os::DeleteFileAt(path_ + u"\\" + name);
+  {
+    auto& live = Live();
+    std::lock_guard lock(live.mutex);
+    live.paths.erase(std::remove(live.paths.begin(), live.paths.end(), path_), live.paths.end());
   }
-  os::RemoveFolder(path_);
+  RemoveTree(path_);
   path_.clear();
+}
+
+void RemoveWorkFoldersNow() {
+  auto& live = Live();
+  std::lock_guard lock(live.mutex);
+  for (const auto& path : live.paths) RemoveTree(path);
 }
 
 }  // namespace pf

@@ -26,4 +26,8 @@ class WorkFolder {
   std::u16string path_;
 };
 
+// A Cancel that ends the process calls this: the work folders of the builds
+// in progress go with their content, as far as nothing holds a file open.
+void RemoveWorkFoldersNow();
+
 }  // namespace pf

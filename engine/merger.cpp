@@ -71,8 +71,8 @@ bool Merger(std::u16string programFolder, std::int32_t noOfFiles,
     std::u16string LiveExtractorFilePath =
         LocateFile(programFolder, std::u16string(kAgentFileName));
     // The icon goes into a private copy; that copy is what the package carries.
-    StampedAgent agent =
-        SetIconForSelfExtractorAgent(iconFilePath, LiveExtractorFilePath, programFolder);
+    StampedAgent agent = SetIconForSelfExtractorAgent(iconFilePath, LiveExtractorFilePath,
+                                                      programFolder, workFolder.path());
     ByteBuffer headerArray;
     std::uint32_t totalDataSize = 0;
     CreateHeaderArray(resultList, headerArray, std::u16string(kAgentFileName), driverFilePath, n,

@@ -34,9 +34,12 @@ bool CopyAgent(const std::u16string& from, const std::u16string& to) {
   }
 }
 
-// A unique name in the user's temporary folder for this build's copy.
-std::u16string PrivateAgentPath() {
-  std::u16string folder = os::GetEnv(u"temp").value_or(os::GetEnv(u"tmp").value_or(u"."));
+// A unique name for this build's copy: in the build's own folder when it
+// has one, else in the user's temporary folder.
+std::u16string PrivateAgentPath(const std::u16string& privateFolder) {
+  std::u16string folder = !privateFolder.empty()
+                              ? privateFolder
+                              : os::GetEnv(u"temp").value_or(os::GetEnv(u"tmp").value_or(u"."));
   return folder + u"\\SelfExtractor" + os::UniqueSuffix() + u".exe";
 }
 
@@ -182,12 +185,13 @@ void ChangeIconInPE(const std::u16string& iconFile, const std::u16string& target
 
 StampedAgent SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
                                           const std::u16string& LiveExtractorFilePath,
-                                          const std::u16string& programFolder) {
+                                          const std::u16string& programFolder,
+                                          const std::u16string& privateFolder) {
   Write(u"Entered SetIconForSelfExtractorAgent:-");
   std::u16string iconFile = !iconFilePath.empty()
                                 ? iconFilePath
                                 : LocateFile(programFolder, std::u16string(kDefaultIconName));
-  std::u16string copyPath = PrivateAgentPath();
+  std::u16string copyPath = PrivateAgentPath(privateFolder);
   if (!CopyAgent(LiveExtractorFilePath, copyPath)) {
     os::DeleteFileAt(copyPath);
     Write(u"Icon Error: Copying the agent failed: %s", copyPath);

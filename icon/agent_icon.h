@@ -34,9 +34,12 @@ class StampedAgent {
 
 // Fails the build only when no icon was chosen and the default icon is
 // found nowhere; a failed icon change is traced and skipped.
+// The copy is made in `privateFolder` (the build's work folder, which a
+// Cancel removes), or in %temp% when that is empty.
 StampedAgent SetIconForSelfExtractorAgent(const std::u16string& iconFilePath,
                                           const std::u16string& LiveExtractorFilePath,
-                                          const std::u16string& programFolder);
+                                          const std::u16string& programFolder,
+                                          const std::u16string& privateFolder = {});
 
 // Replaces the icon of `targetFile` with the one in `iconFile`; raises the
 // build failure after its trace line.

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "compress/work_folder.h"
 #include "engine/output_sink.h"
 #include "platform/win32/unique_handle.h"
 #include "resources/resource.h"
@@ -20,6 +21,7 @@ INT_PTR CALLBACK ProgressProcedure(HWND /*window*/, UINT message, WPARAM /*wPara
                                    LPARAM /*lParam*/) {
   if (message == WM_CLOSE || message == WM_COMMAND) {
     CancelOutputs();
+    RemoveWorkFoldersNow();
     ui::ExitProcessNow(0);
     return TRUE;
   }

@@ -367,6 +367,13 @@ TEST(WizardEndToEnd, CancelDuringTheBuildLeavesTheDestinationAsItWas) {
   for (const auto& entry : fs::directory_iterator(out)) left.push_back(entry.path().filename());
   EXPECT_EQ(left, std::vector<std::wstring>{L"setup.exe"});
   EXPECT_EQ(ReadFile(out / L"setup.exe"), "the old package");
+  // Nor is the build's work folder (its archive, the library copies) left
+  // in the user's temp folder.
+  std::vector<std::wstring> workLeft;
+  if (fs::exists(work.path() / L"tmp" / L"ZPK"))
+    for (const auto& entry : fs::directory_iterator(work.path() / L"tmp" / L"ZPK"))
+      workLeft.push_back(entry.path().filename());
+  EXPECT_EQ(workLeft, std::vector<std::wstring>{});
 }
 
 }  // namespace

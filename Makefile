@@ -4,7 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: all bootstrap host win64 win32 test test-host test-win fuzz run demo bench screenshots format clean
+.PHONY: all bootstrap host win64 win32 test test-host test-win fuzz run demo bench screenshots dist format clean
 
 all: host win64 win32
 
@@ -26,7 +26,7 @@ host: bootstrap $(BUILD)/host/Makefile
 win64: bootstrap $(BUILD)/win64/Makefile
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 
-# The shipped 32-bit program: built, not run (32-bit Wine is not installable).
+# The shipped 32-bit program; its tests run under wine32 in a 32-bit prefix.
 win32: bootstrap $(BUILD)/win32/Makefile
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
@@ -47,6 +47,11 @@ demo: win64
 bench: win64
 	@bench/run.sh $(BUILD)/win64
 	@bench/extract.sh $(BUILD)/win64
+
+# build/dist: both program folders as zips, the 32-bit program packaged by
+# itself as Packforge-<version>-setup.exe, and SHA256SUMS.
+dist: win64 win32
+	@scripts/dist.sh $(BUILD)
 
 screenshots: win64
 	@scripts/with-display.sh scripts/screenshots.sh $(BUILD)/win64

@@ -5,6 +5,7 @@
 
 #include "engine/path_helpers.h"
 #include "icon/ico_file.h"
+#include "packforge_version.h"
 #include "platform/os.h"
 #include "wizard/rules/data_files_rules.h"
 #include "wizard/rules/page_rules.h"
@@ -30,7 +31,7 @@ bool TakeValue(const std::vector<std::u16string>& args, std::size_t& i,
   return true;
 }
 
-std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& help) {
+std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& help, bool& version) {
   bool onlyFiles = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::u16string& a = args[i];
@@ -44,6 +45,10 @@ std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& he
     }
     if (a == u"-h" || a == u"--help") {
       help = true;
+      continue;
+    }
+    if (a == u"--version") {
+      version = true;
       continue;
     }
     auto eq = a.find(u'=');
@@ -99,18 +104,23 @@ std::u16string CliUsage() {
          u"      --password TEXT      1 to 8 characters, stored encoded\n"
          u"      --run TEXT           file or command to run after extraction\n"
          u"      --keep-packed FILE   this archive travels as it is, not unpacked\n"
-         u"  -h, --help\n";
+         u"  -h, --help\n"
+         u"      --version            print the version and exit\n";
+}
+
+std::u16string CliVersion() {
+  return u"packforge-cli " PF_VERSION_STRING;
 }
 
 CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
                              const std::u16string& programFolder) {
   CliRequest req;
   Raw raw;
-  if (auto error = Parse(args, raw, req.help); !error.empty()) {
+  if (auto error = Parse(args, raw, req.help, req.version); !error.empty()) {
     req.error = error;
     return req;
   }
-  if (req.help) return req;
+  if (req.help || req.version) return req;
   BuildSettings& s = req.settings;
   s.programFolder = programFolder;
 

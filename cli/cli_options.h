@@ -14,6 +14,7 @@ inline constexpr int kCliBadArguments = 2;
 
 struct CliRequest {
   bool help = false;
+  bool version = false;
   BuildSettings settings;
   std::vector<std::u16string> notes;  // said on stderr, the build goes on
   std::u16string error;               // set: bad arguments, nothing built
@@ -25,5 +26,7 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
                              const std::u16string& programFolder);
 
 std::u16string CliUsage();
+// "packforge-cli <version>", what --version prints.
+std::u16string CliVersion();
 
 }  // namespace pf

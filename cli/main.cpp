@@ -44,6 +44,11 @@ int Run(const std::vector<std::u16string>& args) {
     std::fwrite(usage.data(), 1, usage.size(), stderr);
     return pf::kCliBuilt;
   }
+  if (req.version) {
+    std::string line = pf::ToUtf8(pf::CliVersion()) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    return pf::kCliBuilt;
+  }
   if (!req.error.empty()) {
     Say(u"packforge-cli: " + req.error);
     Say(u"try packforge-cli --help");

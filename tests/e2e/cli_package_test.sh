@@ -15,11 +15,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 wine_run=$root/scripts/wine-run.sh
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-corpus_script=
-for c in "$root/../shared/bench/make_corpus.py" "$root/../../shared/bench/make_corpus.py"; do
-  [ -f "$c" ] && { corpus_script=$c; break; }
-done
-[ -n "$corpus_script" ] || fail "make_corpus.py not found beside the repository (../shared/bench)"
+corpus_script=$root/bench/make_corpus.py
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT

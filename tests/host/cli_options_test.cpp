@@ -89,6 +89,18 @@ TEST_F(CliOptions, IconFileIsCheckedAsTheBuildReadsIt) {
         << ToUtf8(refused);
 }
 
+TEST_F(CliOptions, VersionIsAnsweredWithoutBuildArguments) {
+  for (const auto& args : {std::vector<std::u16string>{u"--version"},
+                           std::vector<std::u16string>{u"-o", out_, u"--version", txt_}}) {
+    auto r = Parse(args);
+    EXPECT_TRUE(r.version);
+    EXPECT_TRUE(r.error.empty()) << ToUtf8(r.error);
+    EXPECT_TRUE(r.settings.outputFilepath.empty());  // nothing to build
+    EXPECT_EQ(r.settings.noOfFiles, 2);
+  }
+  EXPECT_EQ(ToUtf8(Parse({u"--versions"}).error), "unknown option --versions");
+}
+
 TEST_F(CliOptions, AnExistingPackageIsReplacedWithANote) {
   ws_.File(u"out\\setup.exe", "old");
   auto r = Parse({u"-o", out_, u"-n", u"SETUP", txt_});

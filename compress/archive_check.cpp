@@ -3,27 +3,13 @@
 #include <algorithm>
 
 #include "client7z/client7z.h"
+#include "compress/client_abi.h"
 #include "compress/client_result.h"
 #include "compress/work_folder.h"
 #include "engine/package_names.h"
 #include "platform/os.h"
 
 namespace pf {
-namespace {
-
-#ifdef _WIN32
-using ClientChar = wchar_t;
-#else
-using ClientChar = char16_t;
-#endif
-static_assert(sizeof(ClientChar) == sizeof(char16_t));
-using DecompressFunction = int (*)(int, const ClientChar* const*, const ClientChar* const*, int);
-
-const ClientChar* ClientText(const std::u16string& s) {
-  return reinterpret_cast<const ClientChar*>(s.c_str());
-}
-
-}  // namespace
 
 std::optional<ArchiveRefusal> CheckArchivesToUnpack(
     const std::u16string& programFolder, const std::vector<std::u16string>& dataFiles,

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 
+#include "compress/client_abi.h"
 #include "compress/client_result.h"
 #include "compress/work_folder.h"
 #include "engine/build_failure.h"
@@ -15,23 +16,6 @@
 
 namespace pf {
 namespace {
-
-// The export "Decompress" of the client library. Its strings are UTF-16: on
-// Windows wchar_t, natively (the test stand-in) char16_t.
-#ifdef _WIN32
-using ClientChar = wchar_t;
-#else
-using ClientChar = char16_t;
-#endif
-static_assert(sizeof(ClientChar) == sizeof(char16_t));
-using DecompressFunction = int (*)(int, const ClientChar* const*, const ClientChar* const*, int);
-
-const ClientChar* ClientText(const char16_t* s) {
-  return reinterpret_cast<const ClientChar*>(s);
-}
-const ClientChar* ClientText(const std::u16string& s) {
-  return ClientText(s.c_str());
-}
 
 constexpr std::u16string_view kZpkFolderName = u"ZPK";
 

@@ -1,0 +1,23 @@
+// How the build calls the client library's export "Decompress": its strings
+// are UTF-16, on Windows wchar_t, natively (the test stand-in) char16_t.
+#pragma once
+#include <string>
+
+namespace pf {
+
+#ifdef _WIN32
+using ClientChar = wchar_t;
+#else
+using ClientChar = char16_t;
+#endif
+static_assert(sizeof(ClientChar) == sizeof(char16_t));
+using DecompressFunction = int (*)(int, const ClientChar* const*, const ClientChar* const*, int);
+
+inline const ClientChar* ClientText(const char16_t* s) {
+  return reinterpret_cast<const ClientChar*>(s);
+}
+inline const ClientChar* ClientText(const std::u16string& s) {
+  return ClientText(s.c_str());
+}
+
+}  // namespace pf

@@ -38,4 +38,7 @@ if [ ! -f "$WINEPREFIX/.pf-ready" ] || [ ! -f "$fonts_stamp" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
-exec wine "$@"
+# PF_WINE_LOADER: the benches name /usr/lib/wine/wine64 here, since with
+# wine32 installed `wine` starts a 64-bit program as a separate process that
+# GNU time neither waits for nor measures.
+exec "${PF_WINE_LOADER:-wine}" "$@"

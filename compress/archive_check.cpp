@@ -24,7 +24,7 @@ std::optional<ArchiveRefusal> CheckArchivesToUnpack(
   // The client is loaded from private copies, as the compression step does.
   auto temp = os::GetEnv(u"temp");
   if (!temp) return std::nullopt;
-  std::u16string zpkPath = *temp + u"\\ZPK";
+  std::u16string zpkPath = *temp + u"\\" + std::u16string(kWorkFoldersName);
   os::CreateFolder(zpkPath);
   WorkFolder work;
   if (!work.Make(zpkPath)) return std::nullopt;

@@ -17,8 +17,6 @@
 namespace pf {
 namespace {
 
-constexpr std::u16string_view kZpkFolderName = u"ZPK";
-
 // Why a pack failed, for the message after its trace line.
 struct PackFailure {
   int result;
@@ -44,7 +42,7 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
     return std::nullopt;
   }
   std::u16string zpkPath;
-  AppendElementToPath(zpkPath, envTempPath, std::u16string(kZpkFolderName));
+  AppendElementToPath(zpkPath, envTempPath, std::u16string(kWorkFoldersName));
   os::CreateFolder(zpkPath);
   if (!workFolder.Make(zpkPath)) {
     Write(u"CompressFiles:- no work folder can be made under %s; nothing is packed", zpkPath);

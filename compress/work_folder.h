@@ -4,8 +4,12 @@
 // goes, whether the build succeeded or not.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace pf {
+
+// The folder under %temp% that holds every build's work folder.
+inline constexpr std::u16string_view kWorkFoldersName = u"ZPK";
 
 class WorkFolder {
  public:

@@ -10,20 +10,7 @@ work=$2
 unsafe7z=${3:-}
 planted=${4:-}
 [ -z "$unsafe7z" ] || unsafe7z=$(cd "$(dirname "$unsafe7z")" && pwd)/$(basename "$unsafe7z")
-here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run.sh
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-cd "$work"
-
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-win() { printf 'Z:%s' "${1//\//\\}"; }
-wrun() { "$wine_run" "$@" 2>/dev/null; }
+source "$(dirname "$0")/script_lib.sh"
 cli() { wrun "$bin/packforge-cli.exe" -o "$(win "$work")" "$@" >/dev/null; }
 # Runs a package and checks its exit code.
 expect_exit() {
@@ -174,8 +161,4 @@ same_files out-par2 "parallel 2" "${plain[@]}" kept.zip arch/seven.txt
 leftovers=$(ls -d "$temp_unix"/pfx-* 2>/dev/null)
 [ -z "$leftovers" ] || fail "temporary folders left: $leftovers"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "agent end to end: all cases passed"
+finish "agent end to end"

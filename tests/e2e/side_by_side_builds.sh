@@ -8,20 +8,7 @@ set -uo pipefail
 bin=$(cd "$1" && pwd)
 work=$2
 rounds=${3:-3}
-here=$(cd "$(dirname "$0")" && pwd)
-wine_run=$here/../../scripts/wine-run.sh
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-cd "$work"
-
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-win() { printf 'Z:%s' "${1//\//\\}"; }
-wrun() { "$wine_run" "$@" 2>/dev/null; }
+source "$(dirname "$0")/script_lib.sh"
 build() { wrun "$bin/packforge-cli.exe" -o "$(win "$work")" "$@"; }
 # The package extracts unattended to exactly these files.
 extracts_to() {
@@ -96,8 +83,4 @@ build -n same1 in-b/* --keep-packed fake.rar >/dev/null || fail "same1: exit $?"
 build -n same2 in-b/* --keep-packed fake.rar >/dev/null || fail "same2: exit $?"
 cmp -s same1.exe same2.exe || fail "two builds of the same inputs differ"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "side by side builds: all cases passed"
+finish "side by side builds"

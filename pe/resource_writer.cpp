@@ -54,6 +54,8 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
   auto parsed = ParseImage(file);
   if (!parsed.image) return Refuse(parsed.error);
   const Image& im = *parsed.image;
+  // A damaged tree is a damaged file, even though it is being replaced.
+  if (auto old = ReadResources(file, im); !old.resources) return Refuse(old.error);
   SortResources(resources);
 
   std::vector<Section> sections = im.sections;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <initializer_list>
 
 int wmain(int argc, wchar_t** argv) {
   int missing = 0;

@@ -28,12 +28,6 @@ bool MovableSection(const Image& im, const Section& s) {
   return true;
 }
 
-// Offsets and addresses are 32-bit fields; on a 32-bit host a size_t
-// cannot exceed them, which a direct comparison would be warned about.
-bool Beyond32Bits(std::uint64_t value) {
-  return value > 0xFFFFFFFFull;
-}
-
 struct Moved {
   std::uint32_t oldStart, size, newStart;
 };

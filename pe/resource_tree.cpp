@@ -17,6 +17,7 @@ struct TreeReader {
   std::span<const std::uint8_t> section;  // the resource section's raw bytes
   std::uint32_t directoryStart = 0;       // the root's offset in `section`
   std::set<std::uint32_t> seen;           // directories already read
+  std::uint64_t collected = 0;            // data bytes read so far
   std::vector<Resource> out;
   std::string error;
 
@@ -78,6 +79,10 @@ struct TreeReader {
     std::uint32_t rva = Get32(section, at), size = Get32(section, at + 4);
     auto where = image.FileOffset(rva, size);
     if (!where) return Fail("resource data outside the file");
+    // Data entries of a real tree name distinct bytes of the file; many
+    // naming the same large block would only multiply memory.
+    collected += size;
+    if (collected > file.size()) return Fail("resource data larger than the file");
     Resource r{path.type, path.name, path.language, Get32(section, at + 8), {}};
     r.data.assign(file.begin() + *where, file.begin() + *where + size);
     out.push_back(std::move(r));
@@ -105,7 +110,7 @@ ResourceList ReadResources(std::span<const std::uint8_t> file, const Image& imag
   const Section* s = image.SectionAt(rva);
   if (!s) return {std::nullopt, "resource directory outside every section"};
   auto raw = s->rawSize ? file.subspan(s->rawPointer, s->rawSize) : std::span<const std::uint8_t>();
-  TreeReader reader{file, image, raw, rva - s->virtualAddress, {}, {}, {}};
+  TreeReader reader{file, image, raw, rva - s->virtualAddress, {}, 0, {}, {}};
   Resource path;
   if (!reader.Directory(0, 0, path)) return {std::nullopt, reader.error};
   return {std::move(reader.out), {}};

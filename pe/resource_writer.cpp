@@ -54,6 +54,8 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
   auto parsed = ParseImage(file);
   if (!parsed.image) return Refuse(parsed.error);
   const Image& im = *parsed.image;
+  if (im.directories.size() <= kResourceDirectory)
+    return Refuse("no resource entry among the data directories");
   // A damaged tree is a damaged file, even though it is being replaced.
   if (auto old = ReadResources(file, im); !old.resources) return Refuse(old.error);
   SortResources(resources);
@@ -90,6 +92,7 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
     }
   }
   if (!target) {
+    if (sections.size() >= 0xFFFF) return Refuse("no room for another section header");
     const Section& last = sections.back();
     std::uint64_t va =
         AlignUp(std::uint64_t{last.virtualAddress} + last.MemorySize(), im.sectionAlignment);

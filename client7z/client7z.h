@@ -52,7 +52,7 @@
 // thread count times a block and its packed bytes, whatever the payload.
 // A stream of one block gains nothing and only reads ahead: it keeps one
 // thread.
-#define PF_CLIENT7Z_BLOCK_MIB 16
+#define PF_CLIENT7Z_BLOCK_MIB 32
 #pragma once
 
 #ifdef __cplusplus

@@ -41,17 +41,38 @@
 // archive would depend on the machine). Nothing else in the archive comes
 // from the time or the process: item times are the files'.
 //
-// The size was chosen by measurement, by this rule: the
-// fastest whose archive is within 0.5% of what `7zz a -t7z -mx5` makes with
-// its own defaults. Smaller blocks give more threads work sooner and end
-// together, but each block starts with an empty dictionary; larger ones pack
-// tighter but leave a core idle at the end of a small payload.
+// The size was chosen by measurement, by this rule: the fastest whose
+// archive is within 0.5% of what `7zz a -t7z -mx5` makes with its own
+// defaults (one stream, a two-thread match finder, on two cores). Blocks
+// smaller than the default level's 32 MiB dictionary shrink the dictionary
+// to the block; larger ones leave a core idle on payloads under two blocks
+// and take more memory. bench/make_corpus.py's 128 MiB corpus, 2 cores, one
+// run each under Wine (7zz natively); the machine ran other builds (load 15
+// to 19), so CPU time is the figure to compare, wall time is not:
+//
+//   blocks      archive bytes   vs 7zz    CPU s   peak MiB
+//   7zz's own      66,844,100       -      88.5      380
+//    8 MiB         67,653,239    +1.21%      -         -    (size: native 7zz -mmt1)
+//   16 MiB         67,243,142    +0.60%    76.1      200    (packforge-cli)
+//   32 MiB         67,020,740    +0.26%    89.5      375
+//   64 MiB         66,925,647    +0.12%   101.0      393
+//
+// 32 MiB is the smallest, and the cheapest, block within 0.5%. The 512 MiB
+// corpus was not measured: at that load one run took over an hour.
 //
 // "x" decodes those blocks on several threads (see decoding_threads.h):
 // 7z.dll's LZMA2 decoder gives each thread one block, so memory is the
 // thread count times a block and its packed bytes, whatever the payload.
 // A stream of one block gains nothing and only reads ahead: it keeps one
-// thread.
+// thread. Under Wine, the 128 MiB corpus:
+//
+//   archive                  threads   wall s (2 runs)   CPU s   peak MiB
+//   32 MiB blocks               1         8.9, 8.1        1.3        48
+//   32 MiB blocks               2         8.2, 7.5        1.5       116
+//   16 MiB blocks               1        17.5, 17.4       1.6        32
+//   16 MiB blocks               2        13.1, 8.2        1.7        68
+//   7zz's, one block            1           25.5           1.5        48
+//   7zz's, one block            2           27.5           1.7       207
 #define PF_CLIENT7Z_BLOCK_MIB 32
 #pragma once
 

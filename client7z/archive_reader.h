@@ -34,6 +34,9 @@ class OpenedArchive {
   // extension of the location's name only says which format to try first.
   int Open(const Codec& codec, const ArchiveLocation& location);
   IInArchive* get() const { return archive_.get(); }
+  // Before Extract: decodes on several threads where the archive holds
+  // blocks that decode apart (see DecodingThreads); one otherwise.
+  void UseDecodingThreads();
 
  private:
   // Declared before the handler, which holds references to them until it

@@ -4,7 +4,8 @@
 //   argv  = { the library's own path, command, archive path }; 7z.dll is
 //           loaded from the folder of argv[0].
 //   "a"   : replaces (or creates) the 7z archive argv[2] with `files` stored
-//           under their bare names: LZMA2, solid, all cores, default level.
+//           under their bare names: LZMA2 in blocks of PF_CLIENT7Z_BLOCK_MIB,
+//           solid, all cores, default level.
 //           count 0 makes a valid empty archive; a path listed twice is
 //           stored once. The archive is written beside its final path and
 //           renamed into place only when complete, so a failure leaves the
@@ -20,8 +21,9 @@
 //           archive carried inside a package; argv[5], when given, is that
 //           archive's own name, whose extension picks the format to try
 //           first. A range past the end of the file gives
-//           kClient7zArchiveOpenFailed. Unpacking uses one decoding thread,
-//           which keeps memory to the dictionary and a few buffers.
+//           kClient7zArchiveOpenFailed. An archive whose solid block holds
+//           several LZMA2 blocks is decoded on one thread per core (at most
+//           four), any other on one thread.
 //   "l"   : opens argv[2] as "x" would (the same formats, argv[3] to argv[5]
 //           alike) and lists its entries, writing nothing: 0 when every
 //           entry would be extracted, kClient7zUnsafeEntry when "x" would
@@ -30,16 +32,48 @@
 //
 // The result is 0 on success, otherwise one of the codes below.
 //
-// Same inputs, same archive: LZMA2 splits its stream into independently
-// coded blocks only when it runs more than one block thread, and then by a
-// size derived from the dictionary, so without a set block size one core
-// gives one stream and four cores give several, and the archive depends on
-// the machine. The block size is therefore fixed (128 MiB: what four times
-// the default level's 32 MiB dictionary gives on a machine with four or more
-// cores, so the archive is unchanged there), and a single-threaded packer
-// then cuts the stream where the multi-threaded one does. Nothing else in
-// the archive comes from the time or the process: item times are the files'.
-#define PF_CLIENT7Z_BLOCK_SIZE L"128m"
+// Same inputs, same archive, and faster than one stream: the LZMA2 stream is
+// cut into independently coded blocks of a fixed size, PF_CLIENT7Z_BLOCK_MIB
+// of input each. Every block thread codes whole blocks with its own
+// single-threaded match finder, so the cuts fall in the same places on one
+// core or on sixteen (without a set size LZMA2 cuts by a size derived from
+// the dictionary, and only when it runs several block threads, so the
+// archive would depend on the machine). Nothing else in the archive comes
+// from the time or the process: item times are the files'.
+//
+// The size was chosen by measurement, by this rule: the fastest whose
+// archive is within 0.5% of what `7zz a -t7z -mx5` makes with its own
+// defaults (one stream, a two-thread match finder, on two cores). Blocks
+// smaller than the default level's 32 MiB dictionary shrink the dictionary
+// to the block; larger ones leave a core idle on payloads under two blocks
+// and take more memory. bench/make_corpus.py's 128 MiB corpus, 2 cores, one
+// run each under Wine (7zz natively); the machine ran other builds (load 15
+// to 19), so CPU time is the figure to compare, wall time is not:
+//
+//   blocks      archive bytes   vs 7zz    CPU s   peak MiB
+//   7zz's own      66,844,100       -      88.5      380
+//    8 MiB         67,653,239    +1.21%      -         -    (size: native 7zz -mmt1)
+//   16 MiB         67,243,142    +0.60%    76.1      200    (packforge-cli)
+//   32 MiB         67,020,740    +0.26%    89.5      375
+//   64 MiB         66,925,647    +0.12%   101.0      393
+//
+// 32 MiB is the smallest, and the cheapest, block within 0.5%. The 512 MiB
+// corpus was not measured: at that load one run took over an hour.
+//
+// "x" decodes those blocks on several threads (see decoding_threads.h):
+// 7z.dll's LZMA2 decoder gives each thread one block, so memory is the
+// thread count times a block and its packed bytes, whatever the payload.
+// A stream of one block gains nothing and only reads ahead: it keeps one
+// thread. Under Wine, the 128 MiB corpus:
+//
+//   archive                  threads   wall s (2 runs)   CPU s   peak MiB
+//   32 MiB blocks               1         8.9, 8.1        1.3        48
+//   32 MiB blocks               2         8.2, 7.5        1.5       116
+//   16 MiB blocks               1        17.5, 17.4       1.6        32
+//   16 MiB blocks               2        13.1, 8.2        1.7        68
+//   7zz's, one block            1           25.5           1.5        48
+//   7zz's, one block            2           27.5           1.7       207
+#define PF_CLIENT7Z_BLOCK_MIB 32
 #pragma once
 
 #ifdef __cplusplus

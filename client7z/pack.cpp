@@ -1,6 +1,7 @@
 // The "a" command: an IArchiveUpdateCallback over our list of files, and
 // the archive written to a temporary file that is renamed into place.
 #include <memory>
+#include <string>
 
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
@@ -147,14 +148,15 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
   int failure_ = kClient7zOk;
 };
 
-// LZMA2, solid, at the handler's default level, with the block size of
-// kBlockSize (see client7z.h for why it is fixed). `threads` 0 means every
-// processor.
+// LZMA2, solid, at the handler's default level, in blocks of
+// PF_CLIENT7Z_BLOCK_MIB (see client7z.h for why and how much). `threads` 0
+// means every processor.
 HRESULT ApplySettings(IOutArchive* archive, unsigned threads) {
   ComRef<ISetProperties> settings;
   HRESULT hr = archive->QueryInterface(IID_ISetProperties, settings.put());
   if (hr != S_OK) return hr;
-  BSTR method = SysAllocString(L"LZMA2:c=" PF_CLIENT7Z_BLOCK_SIZE);
+  const std::wstring text = L"LZMA2:c=" + std::to_wstring(PF_CLIENT7Z_BLOCK_MIB) + L"m";
+  BSTR method = SysAllocString(text.c_str());
   if (!method) return E_OUTOFMEMORY;
   const wchar_t* names[] = {L"0", L"s", L"mt"};
   PROPVARIANT values[3] = {};

@@ -124,6 +124,7 @@ int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
   callback.Attach(archive.get());
+  archive.UseDecodingThreads();
   HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
   int result = callback.failure();
   if (result == kClient7zOk && hr != S_OK)

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "client7z/client7z.h"
+#include "client7z/decoding_threads.h"
 #include "client7z/paths.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -286,14 +289,16 @@ TEST_F(Client7zTest, ListingOpensAsExtractionDoesAndWritesNothing) {
 }
 
 TEST_F(Client7zTest, TheArchiveIsTheSameOnAnyNumberOfThreads) {
-  // More than one block of the size the encoder picks by itself when it
-  // runs several block threads (four times the default level's 32 MiB
-  // dictionary): a packer that split by its thread count would give one
-  // stream on one thread and two blocks on four.
-  const std::string line = "a line of text that repeats, and repeats again\r\n";
+  // Several of the packer's blocks (PF_CLIENT7Z_BLOCK_MIB each), numbered
+  // lines so that no two blocks are alike: a packer that split by its thread
+  // count would differ between one thread and four, and a decoder that put
+  // blocks back in the wrong order would not give the file back.
+  const std::size_t blockBytes = std::size_t{PF_CLIENT7Z_BLOCK_MIB} << 20;
   std::string big;
-  big.reserve((std::size_t{129} << 20) + line.size());
-  while (big.size() < (std::size_t{129} << 20)) big += line;
+  big.reserve(blockBytes * 5 / 2 + 64);
+  char line[64];
+  for (unsigned n = 0; big.size() < blockBytes * 5 / 2; ++n)
+    big.append(line, std::snprintf(line, sizeof line, "line %09u of a file in blocks\r\n", n));
   const std::wstring input = Long(ws_.File(u"big.bin", big));
   const std::wstring small = Long(ws_.File(u"small.txt", "a small file beside it"));
   auto pack = [&](const wchar_t* threads, const std::wstring& archive) {
@@ -309,12 +314,58 @@ TEST_F(Client7zTest, TheArchiveIsTheSameOnAnyNumberOfThreads) {
     ASSERT_EQ(pack(threads, archive), kClient7zOk);
     EXPECT_TRUE(ReadBytes(archive) == one) << pf::ToUtf8(pf::FromWide(threads));
   }
+  // Unpacked on several threads, one per block, and put back in order.
   std::wstring target = Long(ws_.Path(u"out"));
   ASSERT_EQ(Call(L"x", Long(ws_.Path(u"t1.7z")), {target}), kClient7zOk);
   EXPECT_TRUE(ReadBytes(target + L"\\big.bin") == big);
+  EXPECT_EQ(ReadBytes(target + L"\\small.txt"), "a small file beside it");
+
+  // Damage in a later block, decoded while other threads are busy, still
+  // fails the call and leaves no file that looks whole.
+  std::string damaged = one;
+  damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x55);
+  std::wstring broken = Long(ws_.File(u"damaged.7z", damaged));
+  std::wstring badTarget = Long(ws_.Path(u"bad"));
+  EXPECT_EQ(Call(L"x", broken, {badTarget}), kClient7zDataError);
+  EXPECT_EQ(ReadBytes(badTarget + L"\\big.bin"), "<missing>");
+
   // A thread count must be a number from 1.
   for (const wchar_t* bad : {L"0", L"x", L""})
     EXPECT_EQ(pack(bad, Long(ws_.Path(u"bad.7z"))), kClient7zBadArguments);
+}
+
+TEST(DecodingThreadsTest, SeveralOnlyWhereTheSolidBlockHoldsBlocksThatDecodeApart) {
+  using client7z::DecodingThreads;
+  using client7z::Lzma2Dictionary;
+  const std::uint64_t MiB = 1 << 20, block = PF_CLIENT7Z_BLOCK_MIB * MiB;
+  struct Method {
+    const wchar_t* text;
+    std::optional<std::uint64_t> dictionary;
+  };
+  const Method methods[] = {
+      {L"LZMA2:24", 16 * MiB},      {L"BCJ LZMA2:23", 8 * MiB}, {L"LZMA2:3m", 3 * MiB},
+      {L"LZMA2:1536k", 1536 << 10}, {L"LZMA2:20 BCJ", MiB},     {L"LZMA:24", std::nullopt},
+      {L"LZMA2:", std::nullopt},    {L"PPMD:o6", std::nullopt}, {L"", std::nullopt},
+  };
+  for (const auto& m : methods)
+    EXPECT_EQ(Lzma2Dictionary(m.text), m.dictionary) << pf::ToUtf8(pf::FromWide(m.text));
+
+  struct Case {
+    std::uint64_t largest;
+    std::optional<std::uint64_t> dictionary;
+    unsigned processors, expected;
+  };
+  const Case cases[] = {
+      {3 * block, block, 2, 2},         // our archive: one thread per core
+      {3 * block, block, 16, 4},        // at most four
+      {3 * block, block, 1, 1},         // one core
+      {block, block, 8, 1},             // one block at most
+      {3 * block, 2 * block, 8, 1},     // blocks the decoder would buffer whole
+      {3 * block, std::nullopt, 8, 1},  // not LZMA2
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DecodingThreads(c.largest, c.dictionary, c.processors), c.expected)
+        << c.largest << " " << c.processors;
 }
 
 TEST_F(Client7zTest, EntriesThatLeaveTheTargetAreRefused) {

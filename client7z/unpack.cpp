@@ -13,8 +13,14 @@ namespace {
 
 class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
  public:
-  explicit ExtractCallback(std::wstring target) : target_(std::move(target)) {}
+  ExtractCallback(std::wstring target, const Password& password)
+      : target_(std::move(target)), password_(password) {}
   void Attach(IInArchive* archive) { archive_ = archive; }
+
+  // An archive whose names are readable may still hold encrypted data.
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return password_.Answers(iid, out) ? S_OK : ComObject::QueryInterface(iid, out);
+  }
 
   STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
   STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
@@ -74,13 +80,15 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     if (opRes != NArchive::NExtract::NOperationResult::kOK || !closed) {
       // A damaged or short file is not left looking like a good one.
       DeleteFileW(currentPath_.c_str());
-      Note(opRes != NArchive::NExtract::NOperationResult::kOK ? kClient7zDataError
-                                                              : kClient7zTargetWriteFailed);
+      Note(opRes == NArchive::NExtract::NOperationResult::kOK ? kClient7zTargetWriteFailed
+           : password_.asked()                                ? password_.failure()
+                                                              : kClient7zDataError);
     }
     return S_OK;
   }
 
   int failure() const { return failure_; }
+  bool passwordAsked() const { return password_.asked(); }
 
  private:
   bool Accepts(REFIID iid) const override {
@@ -92,6 +100,7 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
 
   IInArchive* archive_ = nullptr;
   std::wstring target_;
+  PasswordAnswer password_;
   std::vector<std::unique_ptr<OutFileStream>> streams_;
   OutFileStream* current_ = nullptr;
   std::wstring currentPath_;
@@ -113,21 +122,23 @@ bool CreateFolders(const std::wstring& folder) {
 }
 
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
-                  const std::wstring& targetFolder) {
+                  const std::wstring& targetFolder, const Password& password) {
   std::wstring target = LongPath(targetFolder);
   if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
 
-  ExtractCallback callback(target);  // outlives the handler
-  OpenedArchive archive;
+  ExtractCallback callback(target, password);  // outlives the handler
+  OpenedArchive archive(password);
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
   callback.Attach(archive.get());
   HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
   int result = callback.failure();
   if (result == kClient7zOk && hr != S_OK)
-    result = hr == E_OUTOFMEMORY ? kClient7zInternalError : kClient7zDataError;
+    result = hr == E_OUTOFMEMORY        ? kClient7zInternalError
+             : callback.passwordAsked() ? PasswordFailure(password)
+                                        : kClient7zDataError;
   return result;
 }
 

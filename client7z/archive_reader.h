@@ -43,6 +43,8 @@ class OpenedArchive {
   // An archive whose names are encrypted opens only with its password.
   int Open(const Codec& codec, const ArchiveLocation& location);
   IInArchive* get() const { return archive_.get(); }
+  // Opened, and the names needed the password: the password is right.
+  bool passwordProven() const { return archive_ && openCallback_.passwordAsked(); }
 
  private:
   const Password& password_;

@@ -71,7 +71,12 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   STDMETHODIMP PrepareOperation(Int32) noexcept override { return S_OK; }
 
   STDMETHODIMP SetOperationResult(Int32 opRes) noexcept override {
-    if (!current_) return S_OK;
+    if (!current_) {
+      // Data that fails before a file is opened is reported for an entry
+      // the handler only tests: it still means the entry did not come out.
+      if (opRes != NArchive::NExtract::NOperationResult::kOK) Note(DataFailure(opRes));
+      return S_OK;
+    }
     OutFileStream* done = current_;
     current_ = nullptr;
     if (hasTime_ && opRes == NArchive::NExtract::NOperationResult::kOK)
@@ -81,18 +86,40 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
       // A damaged or short file is not left looking like a good one.
       DeleteFileW(currentPath_.c_str());
       Note(opRes == NArchive::NExtract::NOperationResult::kOK ? kClient7zTargetWriteFailed
-           : password_.asked()                                ? password_.failure()
-                                                              : kClient7zDataError);
+                                                              : DataFailure(opRes));
     }
     return S_OK;
   }
 
+  // The names were encrypted and opened with the password: it is right, and
+  // bad data after that is damage.
+  void PasswordProven() { passwordProven_ = true; }
+  // Why the handler stopped with `hr`, when nothing was noted on the way.
+  int StopFailure(HRESULT hr) const {
+    if (hr == E_OUTOFMEMORY) return kClient7zInternalError;
+    return password_.asked() && !passwordProven_ ? password_.failure() : kClient7zDataError;
+  }
+  // A file the handler stopped in the middle of is not left behind.
+  void Abandon() {
+    if (!current_) return;
+    current_->Close();
+    current_ = nullptr;
+    DeleteFileW(currentPath_.c_str());
+  }
   int failure() const { return failure_; }
-  bool passwordAsked() const { return password_.asked(); }
 
  private:
   bool Accepts(REFIID iid) const override {
     return iid == IID_IArchiveExtractCallback || iid == IID_IProgress;
+  }
+  // Data that does not decode. Where the archive's names were readable
+  // without a password, an encrypted entry cannot tell a wrong password
+  // from damage (7z reports both as a data error): the password is blamed.
+  int DataFailure(Int32 opRes) const {
+    if (opRes == NArchive::NExtract::NOperationResult::kWrongPassword ||
+        (password_.asked() && !passwordProven_))
+      return password_.failure();
+    return kClient7zDataError;
   }
   void Note(int code) {
     if (failure_ == kClient7zOk) failure_ = code;
@@ -106,6 +133,7 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   std::wstring currentPath_;
   bool hasTime_ = false;
   FILETIME time_{};
+  bool passwordProven_ = false;
   int failure_ = kClient7zOk;
 };
 
@@ -133,12 +161,11 @@ int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
   callback.Attach(archive.get());
+  if (archive.passwordProven()) callback.PasswordProven();
   HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
+  if (hr != S_OK) callback.Abandon();
   int result = callback.failure();
-  if (result == kClient7zOk && hr != S_OK)
-    result = hr == E_OUTOFMEMORY        ? kClient7zInternalError
-             : callback.passwordAsked() ? PasswordFailure(password)
-                                        : kClient7zDataError;
+  if (result == kClient7zOk && hr != S_OK) result = callback.StopFailure(hr);
   return result;
 }
 

@@ -28,6 +28,15 @@
 //           refuse one, the open failures of "x" otherwise. A cheap check
 //           of an archive that is to be unpacked later; no data is decoded.
 //
+// DecompressEx (below) takes the same arguments plus options: with a
+// password, "a" encrypts data and names (AES-256, the archive's header
+// encrypted: without the password not even the names can be read); "x" and
+// "l" try it on an encrypted archive. An encrypted archive read without a
+// password gives kClient7zPasswordNeeded, with a wrong one
+// kClient7zWrongPassword, before anything of it is written where the names
+// are encrypted. The password is never part of the argument list, written
+// anywhere, or kept after the call.
+//
 // The result is 0 on success, otherwise one of the codes below.
 //
 // Same inputs, same archive: LZMA2 splits its stream into independently

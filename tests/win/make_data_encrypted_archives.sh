@@ -4,7 +4,7 @@
 # an archive opens without a password and asks for it only when extracting.
 # usage: make_data_encrypted_archives.sh OUT_FOLDER PASSWORD
 set -euo pipefail
-out=$1
+out=$(cd "$1" && pwd)
 password=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

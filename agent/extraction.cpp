@@ -9,6 +9,7 @@
 
 #include "agent/entry_names.h"
 #include "agent/exit_codes.h"
+#include "client7z/client7z.h"
 #include "engine/package_names.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
@@ -16,11 +17,8 @@
 namespace pf::agent {
 namespace {
 
-using DecompressFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int);
-
-// The client library's result codes that the agent tells apart.
-constexpr int kClientUnsafeEntry = 11;
-constexpr int kClientTargetWriteFailed = 12;
+using DecompressExFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int,
+                               const Client7zOptions*);
 
 constexpr std::size_t kChunk = std::size_t{4} << 20;
 
@@ -259,7 +257,8 @@ bool RemoveTree(const std::wstring& folder) {
 
 ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
                          const PackageLayout& layout, const std::wstring& target,
-                         ProgressSink& progress, const std::atomic<bool>& cancel) {
+                         ProgressSink& progress, const std::atomic<bool>& cancel,
+                         const ArchivePassword& password) {
   const auto& entries = layout.header.entries;
 
   bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -329,8 +328,8 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
   if (!archives.empty()) {
     std::wstring client = Join(privateTemp, W(kClientLibraryName));
     pf::win::unique_hmodule library(LoadLibraryW(client.c_str()));
-    auto decompress = library ? reinterpret_cast<DecompressFn>(reinterpret_cast<void*>(
-                                    GetProcAddress(library.get(), "Decompress")))
+    auto decompress = library ? reinterpret_cast<DecompressExFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(library.get(), "DecompressEx")))
                               : nullptr;
     if (!decompress) {
       undoTarget();
@@ -347,17 +346,33 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
       const wchar_t* argv[] = {client.c_str(), L"x",         packagePath.c_str(),
                                from.c_str(),   size.c_str(), name.c_str()};
       const wchar_t* files[] = {staging.c_str()};
-      int r = decompress(6, argv, files, 1);
+      // An encrypted archive refuses before anything of it is written; it
+      // is tried again with each password the user gives.
+      std::optional<std::wstring> tried = password.initial;
+      int r = kClient7zOk;
+      for (;;) {
+        Client7zOptions options{sizeof(Client7zOptions), nullptr, nullptr,
+                                tried ? tried->c_str() : nullptr};
+        r = decompress(6, argv, files, 1, &options);
+        if (tried) SecureZeroMemory(tried->data(), tried->size() * sizeof(wchar_t));
+        if (cancel || (r != kClient7zPasswordNeeded && r != kClient7zWrongPassword)) break;
+        auto answer = password.ask(r == kClient7zWrongPassword);
+        if (!answer.password) {
+          undoTarget();
+          return Failure(answer.exitCode, answer.message);
+        }
+        tried = std::move(answer.password);
+      }
       if (cancel) {
         undoTarget();
         return Failure(kExitCancelled, L"Extraction cancelled.");
       }
       if (r != 0) {
         undoTarget();
-        if (r == kClientTargetWriteFailed)
+        if (r == kClient7zTargetWriteFailed)
           return Failure(kExitCannotWrite,
                          L"The files of " + name + L" cannot be written to " + target + L".");
-        if (r == kClientUnsafeEntry)
+        if (r == kClient7zUnsafeEntry)
           return Failure(kExitDamaged, L"The package is damaged: the archive " + name +
                                            L" holds an entry that would land outside the folder.");
         return Failure(kExitDamaged, L"The package is damaged: the archive " + name +

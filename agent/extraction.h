@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "agent/package_layout.h"
@@ -46,12 +48,26 @@ struct ExtractionResult {
   std::wstring message;  // for the user when exitCode is not success
 };
 
+// The password of an encrypted archive. `initial` (/P=) is tried first, or
+// no password at all; each time the archive refuses, `ask` is called on the
+// extraction's thread (`wrong`: it refused a password, else it needs one).
+struct ArchivePassword {
+  struct Answer {
+    std::optional<std::wstring> password;  // nothing: stop
+    int exitCode = 0;                      // why, when stopping
+    std::wstring message;
+  };
+  std::optional<std::wstring> initial;
+  std::function<Answer(bool wrong)> ask;
+};
+
 // `layout` must have passed CheckPackageEntries: the names are used as they
 // are. `package` is the open package file and `packagePath` its path, from
 // which the client library reads the archives where they lie.
 ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
                          const PackageLayout& layout, const std::wstring& target,
-                         ProgressSink& progress, const std::atomic<bool>& cancel);
+                         ProgressSink& progress, const std::atomic<bool>& cancel,
+                         const ArchivePassword& password);
 
 // Runs the header's run entry in the target folder: a file of the package
 // is opened with its program, anything else runs as a command line. With

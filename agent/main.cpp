@@ -24,6 +24,9 @@ namespace {
 
 using namespace pf::agent;
 
+// Answers the prompt takes for an encrypted package before it gives up.
+constexpr int kPasswordTries = 3;
+
 std::wstring OwnPath() {
   std::wstring path(32768, L'\0');
   DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -84,8 +87,9 @@ class Agent {
     target = FullPathOf(target);
 
     std::atomic<bool> cancel{false};
+    ArchivePassword password = ArchivePasswordSource();
     auto work = [&](ProgressSink& sink) {
-      return Extract(package.get(), self, layout, target, sink, cancel);
+      return Extract(package.get(), self, layout, target, sink, cancel, password);
     };
     ExtractionResult result;
     if (args_.silent) {
@@ -121,6 +125,27 @@ class Agent {
       if (matches(*typed)) return kExitSuccess;
       ShowError(L"The password is not correct.");
     }
+  }
+
+  // An encrypted archive's password: /P= first, then (with a window) three
+  // tries in the prompt; then the wrong-password exit, with nothing written.
+  ArchivePassword ArchivePasswordSource() {
+    ArchivePassword source;
+    if (args_.password) source.initial = pf::ToWide(*args_.password);
+    source.ask = [this, prompts = 0](bool wrong) mutable -> ArchivePassword::Answer {
+      if (args_.silent)
+        return {std::nullopt, kExitPassword,
+                wrong ? L"The password is not correct."
+                      : L"The package is encrypted: its password is needed (/P=<password>)."};
+      if (prompts >= kPasswordTries)
+        return {std::nullopt, kExitPassword, L"The password is not correct."};
+      if (wrong) ShowError(L"The password is not correct.");
+      ++prompts;
+      auto typed = AskPassword(instance_);
+      if (!typed) return {std::nullopt, kExitCancelled, {}};
+      return {std::move(typed), kExitSuccess, {}};
+    };
+    return source;
   }
 
   int Fail(int code, const std::wstring& message) {

@@ -7,6 +7,7 @@
 #include "icon/ico_file.h"
 #include "packforge_version.h"
 #include "platform/os.h"
+#include "platform/text.h"
 #include "wizard/rules/data_files_rules.h"
 #include "wizard/rules/page_rules.h"
 
@@ -17,7 +18,12 @@ struct Raw {
   std::vector<std::u16string> files;  // as given, in order
   std::vector<std::u16string> keepPacked;
   std::optional<std::u16string> outputDir, name, icon, message, title, extractTo, password, run;
+  std::optional<std::u16string> passwordFile;
+  bool encrypt = false;
 };
+
+inline constexpr std::size_t kMaxArchivePassword = 127;
+inline constexpr std::size_t kMaxPasswordFileBytes = 4096;
 
 // Reads one option's value: "--opt VALUE" or "--opt=VALUE".
 bool TakeValue(const std::vector<std::u16string>& args, std::size_t& i,
@@ -51,6 +57,10 @@ std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& he
       version = true;
       continue;
     }
+    if (a == u"--encrypt") {
+      raw.encrypt = true;
+      continue;
+    }
     auto eq = a.find(u'=');
     bool hasInline = a.rfind(u"--", 0) == 0 && eq != std::u16string::npos;
     std::u16string key = hasInline ? a.substr(0, eq) : a;
@@ -71,6 +81,8 @@ std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& he
       slot = &raw.extractTo;
     else if (key == u"--password")
       slot = &raw.password;
+    else if (key == u"--password-file")
+      slot = &raw.passwordFile;
     else if (key == u"--run")
       slot = &raw.run;
     std::u16string value;
@@ -91,6 +103,60 @@ std::u16string MessageText(const UserMessage& m) {
   return m.text;
 }
 
+// The password of --password or --password-file: the file's text as UTF-8
+// (a byte-order mark and one line end dropped). Sets `error` when it cannot
+// be had.
+std::optional<std::u16string> PasswordGiven(const Raw& raw, std::u16string& error) {
+  if (raw.password && raw.passwordFile) {
+    error = u"give --password or --password-file, not both";
+    return std::nullopt;
+  }
+  if (!raw.passwordFile) return raw.password;
+  auto bytes = os::ReadFilePrefix(os::FullPath(*raw.passwordFile), kMaxPasswordFileBytes + 1);
+  if (!bytes) {
+    error = u"cannot read the password file " + *raw.passwordFile;
+    return std::nullopt;
+  }
+  if (bytes->size() > kMaxPasswordFileBytes) {
+    error = u"the password file is too large: " + *raw.passwordFile;
+    return std::nullopt;
+  }
+  std::string text(bytes->begin(), bytes->end());
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  std::u16string password = FromUtf8(text);
+  if (password.find(u'\xFFFD') != std::u16string::npos) {
+    error = u"the password file is not UTF-8 text: " + *raw.passwordFile;
+    return std::nullopt;
+  }
+  return password;
+}
+
+// --encrypt: every input must travel inside the encrypted archive. An
+// archive kept packed goes in as an ordinary file; one that would be
+// unpacked at extraction would travel in the clear, so it is refused.
+std::u16string EncryptEveryInput(BuildSettings& s, const std::vector<RowCheck>& rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (rows[r] == RowCheck::kChecked)
+      return u"with --encrypt, " + s.dataFiles[r + 2] +
+             u" would be unpacked at extraction and travel outside the encrypted archive; pass "
+             u"it with --keep-packed to carry it inside";
+    s.decompressFlags[r + 2] = -1;
+  }
+  return {};
+}
+
+// The archive's password for --encrypt: 1 to 127 characters.
+std::u16string CheckArchivePassword(const std::optional<std::u16string>& password) {
+  if (!password) return u"--encrypt needs --password or --password-file";
+  if (password->empty() || password->size() > kMaxArchivePassword)
+    return u"with --encrypt the password has 1 to 127 characters";
+  if (password->find(u'\0') != std::u16string::npos)
+    return u"the password cannot hold a NUL character";
+  return {};
+}
+
 }  // namespace
 
 std::u16string CliUsage() {
@@ -101,7 +167,11 @@ std::u16string CliUsage() {
          u"      --message TEXT       message shown while extracting (at most 300)\n"
          u"      --title TEXT         its title (at most 30)\n"
          u"      --extract-to WHERE   default | temp | ask\n"
-         u"      --password TEXT      1 to 8 characters, stored encoded\n"
+         u"      --password TEXT      1 to 8 characters, stored encoded (a gate, not\n"
+         u"                           encryption); with --encrypt, 1 to 127\n"
+         u"      --password-file FILE the password is this file's first line (UTF-8)\n"
+         u"      --encrypt            encrypt the archive and its file names (AES-256)\n"
+         u"                           with the password; every input travels inside\n"
          u"      --run TEXT           file or command to run after extraction\n"
          u"      --keep-packed FILE   this archive travels as it is, not unpacked\n"
          u"  -h, --help\n"
@@ -156,6 +226,12 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
   }
   s.noOfFiles = static_cast<std::int32_t>(s.dataFiles.size());
   Collect(s, rows);
+  if (raw.encrypt) {
+    if (auto refusal = EncryptEveryInput(s, rows); !refusal.empty()) {
+      req.error = refusal;
+      return req;
+    }
+  }
 
   s.outputFilepath = raw.outputDir.value_or(u"");
   s.outputFileName = raw.name.value_or(u"");
@@ -209,12 +285,19 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
     req.error = u"--extract-to takes default, temp or ask";
     return req;
   }
-  if (raw.password) {
-    if (raw.password->size() > kMaxPassword) {
+  auto password = PasswordGiven(raw, req.error);
+  if (!req.error.empty()) return req;
+  if (raw.encrypt) {
+    // Nothing reversible in the header: the gate stays empty.
+    req.error = CheckArchivePassword(password);
+    if (!req.error.empty()) return req;
+    req.archivePassword = *password;
+  } else if (password) {
+    if (password->size() > kMaxPassword) {
       req.error = u"The password can be at most 8 characters.";
       return req;
     }
-    auto p = ValidatePassword(true, *raw.password, *raw.password);
+    auto p = ValidatePassword(true, *password, *password);
     if (p.message) {
       req.error = MessageText(*p.message);
       return req;

@@ -16,6 +16,8 @@ struct CliRequest {
   bool help = false;
   bool version = false;
   BuildSettings settings;
+  // --encrypt: the archive's password (the header's gate stays empty).
+  std::u16string archivePassword;
   std::vector<std::u16string> notes;  // said on stderr, the build goes on
   std::u16string error;               // set: bad arguments, nothing built
 };

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "compress/archive_check.h"
+#include "compress/archive_encryption.h"
 #include "compress/work_folder.h"
 #include "engine/merger.h"
 #include "engine/output_sink.h"
@@ -80,6 +82,9 @@ int Run(const std::vector<std::u16string>& args) {
   // first.
   SetConsoleCtrlHandler(&OnConsoleEnd, TRUE);
 #endif
+  // --encrypt: the archive is packed with the password, for this build only.
+  std::optional<pf::ArchiveEncryption> encryption;
+  if (!req.archivePassword.empty()) encryption.emplace(std::move(req.archivePassword));
   bool ok = pf::Merger(s.programFolder, s.noOfFiles, s.dataFiles, s.driverFilePath,
                        s.outputFilepath, s.outputFileName, s.decompressFlags, s.iconFilePath,
                        s.aboutMessage, s.aboutTitle, s.extractFolderOption, s.password);

@@ -70,11 +70,18 @@ int OpenedArchive::Open(const Codec& codec, const ArchiveLocation& location) {
     SetDecodingThreads(archive_.get(), 1);  // until UseDecodingThreads says more
     if (in_->Seek(0, STREAM_SEEK_SET, nullptr) != S_OK) return kClient7zArchiveOpenFailed;
     hr = archive_->Open(in_.get(), &startAtZero, &openCallback_);
-    if (hr == S_OK || hr == E_OUTOFMEMORY) break;
+    if (hr == S_OK || hr == E_OUTOFMEMORY || openCallback_.passwordAsked()) break;
     archive_->Close();
     archive_.reset();
   }
   if (!created) return kClient7zCodecRefused;
+  // The format knew the archive but could not read its names without the
+  // right password; no other format is tried then.
+  if (hr != S_OK && openCallback_.passwordAsked()) {
+    if (archive_) archive_->Close();
+    archive_.reset();
+    return PasswordFailure(password_);
+  }
   if (hr == E_OUTOFMEMORY) {
     if (archive_) archive_->Close();
     archive_.reset();
@@ -118,8 +125,8 @@ std::optional<std::wstring> EntryTargetPath(IInArchive* archive, UInt32 index) {
   return SafeEntryPath(path.value().bstrVal);
 }
 
-int ListArchive(const Codec& codec, const ArchiveLocation& location) {
-  OpenedArchive archive;
+int ListArchive(const Codec& codec, const ArchiveLocation& location, const Password& password) {
+  OpenedArchive archive(password);
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   UInt32 count = 0;
   if (archive.get()->GetNumberOfItems(&count) != S_OK) return kClient7zDataError;

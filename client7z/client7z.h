@@ -30,6 +30,15 @@
 //           refuse one, the open failures of "x" otherwise. A cheap check
 //           of an archive that is to be unpacked later; no data is decoded.
 //
+// DecompressEx (below) takes the same arguments plus options: with a
+// password, "a" encrypts data and names (AES-256, the archive's header
+// encrypted: without the password not even the names can be read); "x" and
+// "l" try it on an encrypted archive. An encrypted archive read without a
+// password gives kClient7zPasswordNeeded, with a wrong one
+// kClient7zWrongPassword, before anything of it is written where the names
+// are encrypted. The password is never part of the argument list, written
+// anywhere, or kept after the call.
+//
 // The result is 0 on success, otherwise one of the codes below.
 //
 // Same inputs, same archive, and faster than one stream: the LZMA2 stream is
@@ -96,13 +105,34 @@ enum Client7zResult {
   kClient7zNotAnArchive = 10,       // "x": no format of 7z.dll reads the file
   kClient7zUnsafeEntry = 11,        // "x": at least one entry was refused (the rest are out)
   kClient7zTargetWriteFailed = 12,  // "x": a folder or file in the target cannot be written
-  kClient7zDataError = 13,          // "x": damaged data, CRC mismatch, unsupported method or
-                                    // an encrypted entry
-  kClient7zInternalError = 14       // out of memory or another unexpected failure
+  kClient7zDataError = 13,          // "x": damaged data, CRC mismatch or an unsupported method
+  kClient7zInternalError = 14,      // out of memory or another unexpected failure
+  kClient7zCancelled = 15,          // the progress callback asked to stop
+  kClient7zPasswordNeeded = 16,     // "x"/"l": the archive is encrypted and no password was given
+  kClient7zWrongPassword = 17       // "x"/"l": the password given does not open the archive
 };
 
 // Exported undecorated as "Decompress" (see client7z.def).
 int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count);
+
+// Progress: called with bytes done and bytes total (total may grow when it is
+// first known); a non-zero return cancels the call, which then returns
+// kClient7zCancelled having left no partial archive or files.
+typedef int (*Client7zProgress)(void* context, unsigned long long done, unsigned long long total);
+
+struct Client7zOptions {
+  unsigned size;              // sizeof(struct Client7zOptions): lets the struct grow
+  Client7zProgress progress;  // may be null
+  void* context;              // passed back to progress
+  const wchar_t* password;    // may be null. "a": encrypt data and names (AES-256, encrypted
+                              // header); "x"/"l": the password to try on an encrypted archive.
+                              // Never written to a trace line.
+};
+
+// Exported undecorated as "DecompressEx": Decompress's arguments and contract, plus options
+// (null options: exactly Decompress).
+int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
+                 const struct Client7zOptions* options);
 
 #ifdef __cplusplus
 }

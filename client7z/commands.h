@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "client7z/codec.h"
+#include "client7z/password.h"
 
 namespace client7z {
 
 // "a": the files, in order, into a new archive that replaces archivePath,
-// packed on `threads` threads (0: every processor).
+// packed on `threads` threads (0: every processor). With a password, data
+// and names are encrypted.
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files, unsigned threads);
+              const std::vector<std::wstring>& files, unsigned threads, const Password& password);
 
 // Where the archive of "x" lies: the whole file, or `length` bytes of it
 // from `offset`. `name` (the archive's own name) picks the format to try
@@ -26,10 +28,10 @@ struct ArchiveLocation {
 
 // "x": every safe entry of the archive into targetFolder.
 int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
-                  const std::wstring& targetFolder);
+                  const std::wstring& targetFolder, const Password& password);
 
 // "l": opens the archive and checks every entry's name as "x" would.
-int ListArchive(const Codec& codec, const ArchiveLocation& archive);
+int ListArchive(const Codec& codec, const ArchiveLocation& archive, const Password& password);
 
 // Makes `folder` (a long path) and every missing folder above it.
 bool CreateFolders(const std::wstring& folder);

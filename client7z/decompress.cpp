@@ -1,5 +1,6 @@
 // The export: checks the arguments, loads 7z.dll beside the client and runs
 // one command. Nothing escapes it but a result code.
+#include <cstddef>
 #include <cwctype>
 #include <new>
 
@@ -23,7 +24,16 @@ std::wstring OwnFolder() {
   return client7z::FolderOf(path);
 }
 
-int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count) {
+// The password of the options, when the caller's struct is large enough to
+// hold one.
+const wchar_t* PasswordOf(const Client7zOptions* options) {
+  if (!options || options->size < offsetof(Client7zOptions, password) + sizeof(options->password))
+    return nullptr;
+  return options->password;
+}
+
+int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
+        const Client7zOptions* options) {
   using namespace client7z;
   if (argc < 3 || !argv || !argv[0] || !argv[1] || !argv[2] || count < 0)
     return kClient7zBadArguments;
@@ -63,17 +73,23 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (folder.empty()) folder = OwnFolder();
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
-  if (pack) return PackFiles(codec, argv[2], given, threads);
-  if (list) return ListArchive(codec, archive);
-  return UnpackArchive(codec, archive, given[0]);
+  Password password(PasswordOf(options));
+  if (pack) return PackFiles(codec, argv[2], given, threads, password);
+  if (list) return ListArchive(codec, archive, password);
+  return UnpackArchive(codec, archive, given[0], password);
 }
 
 }  // namespace
 
 extern "C" int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files,
                           int count) {
+  return DecompressEx(argc, argv, files, count, nullptr);
+}
+
+extern "C" int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files,
+                            int count, const Client7zOptions* options) {
   try {
-    return Run(argc, argv, files, count);
+    return Run(argc, argv, files, count, options);
   } catch (...) {
     return kClient7zInternalError;
   }

@@ -64,7 +64,13 @@ int CollectItems(const std::vector<std::wstring>& files, std::vector<PackItem>& 
 
 class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
  public:
-  explicit UpdateCallback(const std::vector<PackItem>& items) : items_(items) {}
+  UpdateCallback(const std::vector<PackItem>& items, const Password& password)
+      : items_(items), password_(password) {}
+
+  // The handler asks the update callback whether to encrypt, and with what.
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return password_.Answers(iid, out) ? S_OK : ComObject::QueryInterface(iid, out);
+  }
 
   STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
   STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
@@ -144,22 +150,25 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
     return iid == IID_IArchiveUpdateCallback || iid == IID_IProgress;
   }
   const std::vector<PackItem>& items_;
+  PasswordForPacking password_;
   std::vector<std::unique_ptr<InFileStream>> streams_;
   int failure_ = kClient7zOk;
 };
 
 // LZMA2, solid, at the handler's default level, in blocks of
 // PF_CLIENT7Z_BLOCK_MIB (see client7z.h for why and how much). `threads` 0
-// means every processor.
-HRESULT ApplySettings(IOutArchive* archive, unsigned threads) {
+// means every processor. With a password the names are encrypted too ("he":
+// the archive's header), so nothing but sizes can be read without it. One
+// call sets them all: each call starts again from the handler's defaults.
+HRESULT ApplySettings(IOutArchive* archive, unsigned threads, const Password& password) {
   ComRef<ISetProperties> settings;
   HRESULT hr = archive->QueryInterface(IID_ISetProperties, settings.put());
   if (hr != S_OK) return hr;
   const std::wstring text = L"LZMA2:c=" + std::to_wstring(PF_CLIENT7Z_BLOCK_MIB) + L"m";
   BSTR method = SysAllocString(text.c_str());
   if (!method) return E_OUTOFMEMORY;
-  const wchar_t* names[] = {L"0", L"s", L"mt"};
-  PROPVARIANT values[3] = {};
+  const wchar_t* names[] = {L"0", L"s", L"mt", L"he"};
+  PROPVARIANT values[4] = {};
   values[0].vt = VT_BSTR;
   values[0].bstrVal = method;
   values[1].vt = VT_BOOL;
@@ -171,7 +180,9 @@ HRESULT ApplySettings(IOutArchive* archive, unsigned threads) {
     values[2].vt = VT_UI4;
     values[2].ulVal = threads;
   }
-  hr = settings->SetProperties(names, values, 3);
+  values[3].vt = VT_BOOL;
+  values[3].boolVal = VARIANT_TRUE;
+  hr = settings->SetProperties(names, values, password.given() ? 4 : 3);
   SysFreeString(method);
   return hr;
 }
@@ -179,7 +190,7 @@ HRESULT ApplySettings(IOutArchive* archive, unsigned threads) {
 }  // namespace
 
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files, unsigned threads) {
+              const std::vector<std::wstring>& files, unsigned threads, const Password& password) {
   std::vector<PackItem> items;
   if (int r = CollectItems(files, items); r != kClient7zOk) return r;
 
@@ -187,7 +198,7 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
   if (finalPath.empty()) return kClient7zArchiveWriteFailed;
   std::wstring partPath = finalPath + L"." + std::to_wstring(GetCurrentProcessId()) + L".part";
 
-  UpdateCallback callback(items);
+  UpdateCallback callback(items, password);
   OutFileStream out(
       pf::win::unique_hfile(CreateFileW(partPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
@@ -197,7 +208,7 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
   {
     ComRef<IOutArchive> archive;
     HRESULT hr = codec.CreateHandler(IID_IOutArchive, archive.put());
-    if (hr != S_OK || !archive || ApplySettings(archive.get(), threads) != S_OK) {
+    if (hr != S_OK || !archive || ApplySettings(archive.get(), threads, password) != S_OK) {
       result = kClient7zCodecRefused;
     } else {
       hr = archive->UpdateItems(&out, static_cast<UInt32>(items.size()), &callback);

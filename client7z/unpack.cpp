@@ -13,8 +13,14 @@ namespace {
 
 class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
  public:
-  explicit ExtractCallback(std::wstring target) : target_(std::move(target)) {}
+  ExtractCallback(std::wstring target, const Password& password)
+      : target_(std::move(target)), password_(password) {}
   void Attach(IInArchive* archive) { archive_ = archive; }
+
+  // An archive whose names are readable may still hold encrypted data.
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return password_.Answers(iid, out) ? S_OK : ComObject::QueryInterface(iid, out);
+  }
 
   STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
   STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
@@ -65,7 +71,12 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   STDMETHODIMP PrepareOperation(Int32) noexcept override { return S_OK; }
 
   STDMETHODIMP SetOperationResult(Int32 opRes) noexcept override {
-    if (!current_) return S_OK;
+    if (!current_) {
+      // Data that fails before a file is opened is reported for an entry
+      // the handler only tests: it still means the entry did not come out.
+      if (opRes != NArchive::NExtract::NOperationResult::kOK) Note(DataFailure(opRes));
+      return S_OK;
+    }
     OutFileStream* done = current_;
     current_ = nullptr;
     if (hasTime_ && opRes == NArchive::NExtract::NOperationResult::kOK)
@@ -74,17 +85,41 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     if (opRes != NArchive::NExtract::NOperationResult::kOK || !closed) {
       // A damaged or short file is not left looking like a good one.
       DeleteFileW(currentPath_.c_str());
-      Note(opRes != NArchive::NExtract::NOperationResult::kOK ? kClient7zDataError
-                                                              : kClient7zTargetWriteFailed);
+      Note(opRes == NArchive::NExtract::NOperationResult::kOK ? kClient7zTargetWriteFailed
+                                                              : DataFailure(opRes));
     }
     return S_OK;
   }
 
+  // The names were encrypted and opened with the password: it is right, and
+  // bad data after that is damage.
+  void PasswordProven() { passwordProven_ = true; }
+  // Why the handler stopped with `hr`, when nothing was noted on the way.
+  int StopFailure(HRESULT hr) const {
+    if (hr == E_OUTOFMEMORY) return kClient7zInternalError;
+    return password_.asked() && !passwordProven_ ? password_.failure() : kClient7zDataError;
+  }
+  // A file the handler stopped in the middle of is not left behind.
+  void Abandon() {
+    if (!current_) return;
+    current_->Close();
+    current_ = nullptr;
+    DeleteFileW(currentPath_.c_str());
+  }
   int failure() const { return failure_; }
 
  private:
   bool Accepts(REFIID iid) const override {
     return iid == IID_IArchiveExtractCallback || iid == IID_IProgress;
+  }
+  // Data that does not decode. Where the archive's names were readable
+  // without a password, an encrypted entry cannot tell a wrong password
+  // from damage (7z reports both as a data error): the password is blamed.
+  int DataFailure(Int32 opRes) const {
+    if (opRes == NArchive::NExtract::NOperationResult::kWrongPassword ||
+        (password_.asked() && !passwordProven_))
+      return password_.failure();
+    return kClient7zDataError;
   }
   void Note(int code) {
     if (failure_ == kClient7zOk) failure_ = code;
@@ -92,11 +127,13 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
 
   IInArchive* archive_ = nullptr;
   std::wstring target_;
+  PasswordAnswer password_;
   std::vector<std::unique_ptr<OutFileStream>> streams_;
   OutFileStream* current_ = nullptr;
   std::wstring currentPath_;
   bool hasTime_ = false;
   FILETIME time_{};
+  bool passwordProven_ = false;
   int failure_ = kClient7zOk;
 };
 
@@ -113,22 +150,23 @@ bool CreateFolders(const std::wstring& folder) {
 }
 
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
-                  const std::wstring& targetFolder) {
+                  const std::wstring& targetFolder, const Password& password) {
   std::wstring target = LongPath(targetFolder);
   if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
 
-  ExtractCallback callback(target);  // outlives the handler
-  OpenedArchive archive;
+  ExtractCallback callback(target, password);  // outlives the handler
+  OpenedArchive archive(password);
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
   if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
   callback.Attach(archive.get());
   archive.UseDecodingThreads();
+  if (archive.passwordProven()) callback.PasswordProven();
   HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
+  if (hr != S_OK) callback.Abandon();
   int result = callback.failure();
-  if (result == kClient7zOk && hr != S_OK)
-    result = hr == E_OUTOFMEMORY ? kClient7zInternalError : kClient7zDataError;
+  if (result == kClient7zOk && hr != S_OK) result = callback.StopFailure(hr);
   return result;
 }
 

@@ -4,6 +4,8 @@
 #include <new>
 #include <optional>
 
+#include "client7z/client7z.h"
+#include "compress/archive_encryption.h"
 #include "compress/client_abi.h"
 #include "compress/client_result.h"
 #include "compress/work_folder.h"
@@ -71,11 +73,26 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
   }
   Write(u"CompressFiles:- client7zTempPath: %s", client7zTempPath);
   auto decompress = reinterpret_cast<DecompressFunction>(library->Symbol("Decompress"));
+  // An encrypted archive: the password goes through the options, never
+  // into the argument list or a trace line.
+  const std::u16string* password = ArchivePassword();
+  auto decompressEx =
+      password ? reinterpret_cast<DecompressExFunction>(library->Symbol("DecompressEx")) : nullptr;
   std::optional<PackFailure> failure;
-  if (!decompress) {
+  if (!decompress || (password && !decompressEx)) {
     Write(u"CompressFiles:- GetProcAddress is NULL");
+    // An older client without the options: packing in the clear instead
+    // would break the promise of the mode.
+    if (password)
+      failure = PackFailure{kClient7zBadArguments,
+                            programFolder + u"\\" + std::u16string(kClientLibraryName)};
   } else {
-    int getCompressResult = decompress(3, compressInputData, files.data(), count);
+    if (password) Write(u"CompressFiles:- the archive is encrypted");
+    ClientOptions options;
+    if (password) options.password = ClientText(*password);
+    int getCompressResult = password
+                                ? decompressEx(3, compressInputData, files.data(), count, &options)
+                                : decompress(3, compressInputData, files.data(), count);
     Write(u"CompressFiles:- getCompressResult: %d", getCompressResult);
     if (getCompressResult != 0) {
       std::vector<std::u16string> packed(filesForCompression.begin(),

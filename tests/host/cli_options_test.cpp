@@ -74,6 +74,73 @@ TEST_F(CliOptions, RefusesWhatThePagesRefuseWithTheirTexts) {
   for (const auto& c : cases) EXPECT_EQ(ToUtf8(Parse(c.args).error), ToUtf8(c.error));
 }
 
+TEST_F(CliOptions, EncryptCarriesEveryInputInsideAndStoresNoGate) {
+  const std::u16string longest(127, u'\u00e9');
+  auto r = Parse({u"-o", out_, u"-n", u"x", u"--encrypt", u"--password", longest, txt_,
+                  u"--keep-packed", zip_});
+  ASSERT_TRUE(r.error.empty()) << ToUtf8(r.error);
+  EXPECT_EQ(r.archivePassword, longest);
+  EXPECT_EQ(r.settings.password, u"");  // nothing reversible in the header
+  EXPECT_EQ(r.settings.decompressFlags, (std::vector<std::int32_t>{1, 1, -1, -1}));
+}
+
+TEST_F(CliOptions, PasswordFileGivesItsFirstLine) {
+  struct Case {
+    std::string bytes;
+    std::u16string password;
+  } cases[] = {
+      {"s3cret phrase", u"s3cret phrase"},
+      {"s3cret phrase\n", u"s3cret phrase"},
+      {"\xEF\xBB\xBFgr\xC3\xBC\xC3\x9F dich\r\n", u"gr\u00fc\u00df dich"},
+  };
+  for (const auto& c : cases) {
+    std::u16string file = ws_.File(u"pw.txt", c.bytes);
+    auto r = Parse({u"-o", out_, u"-n", u"x", u"--encrypt", u"--password-file", file, txt_});
+    ASSERT_TRUE(r.error.empty()) << ToUtf8(r.error);
+    EXPECT_EQ(ToUtf8(r.archivePassword), ToUtf8(c.password));
+  }
+  // Without --encrypt it is the gate's password, encoded as --password's.
+  std::u16string file = ws_.File(u"gate.txt", "abc\n");
+  auto gate = Parse({u"-o", out_, u"-n", u"x", u"--password-file", file, txt_});
+  ASSERT_TRUE(gate.error.empty()) << ToUtf8(gate.error);
+  EXPECT_EQ(gate.settings.password, u"fdb");
+  EXPECT_EQ(gate.archivePassword, u"");
+}
+
+TEST_F(CliOptions, EncryptRefusesWhatWouldTravelOrBeStoredInTheClear) {
+  std::u16string empty = ws_.File(u"empty.txt", "\n");
+  std::u16string latin1 = ws_.File(u"latin1.txt", "gr\xFC\xDF");
+  std::u16string huge = ws_.File(u"huge.txt", std::string(5000, 'p'));
+  const std::vector<std::u16string> build = {u"-o", out_, u"-n", u"x", u"--encrypt"};
+  struct Case {
+    std::vector<std::u16string> args;
+    std::u16string error;
+  } cases[] = {
+      {{txt_}, u"--encrypt needs --password or --password-file"},
+      {{u"--password", u"", txt_}, u"with --encrypt the password has 1 to 127 characters"},
+      {{u"--password", std::u16string(128, u'p'), txt_},
+       u"with --encrypt the password has 1 to 127 characters"},
+      {{u"--password-file", empty, txt_}, u"with --encrypt the password has 1 to 127 characters"},
+      {{u"--password", u"a", u"--password-file", empty, txt_},
+       u"give --password or --password-file, not both"},
+      {{u"--password-file", ws_.Path(u"none.txt"), txt_},
+       u"cannot read the password file " + ws_.Path(u"none.txt")},
+      {{u"--password-file", latin1, txt_}, u"the password file is not UTF-8 text: " + latin1},
+      {{u"--password-file", huge, txt_}, u"the password file is too large: " + huge},
+      {{u"--password", u"a", txt_, zip_},
+       u"with --encrypt, " + zip_ +
+           u" would be unpacked at extraction and travel outside the encrypted archive; pass it "
+           u"with --keep-packed to carry it inside"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::u16string> args = build;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    auto r = Parse(args);
+    EXPECT_EQ(ToUtf8(r.error), ToUtf8(c.error));
+    EXPECT_EQ(r.archivePassword, u"");
+  }
+}
+
 // The same reader as the build: a file the icon step would refuse is
 // refused before anything is built.
 TEST_F(CliOptions, IconFileIsCheckedAsTheBuildReadsIt) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
+#include "client7z/client7z.h"
 #include "engine/header_writer.h"
 #include "engine/merger.h"
 #include "platform/text.h"
@@ -66,6 +68,37 @@ HWND WaitForDialog(DWORD pid, HANDLE process) {
     Found f{pid};
     EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&f));
     if (f.window) return f.window;
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+struct Matching {
+  DWORD pid;
+  const std::function<bool(HWND)>* test;
+  HWND window = nullptr;
+};
+
+BOOL CALLBACK FindMatching(HWND w, LPARAM p) {
+  auto* m = reinterpret_cast<Matching*>(p);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  if (owner == m->pid && IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0 && (*m->test)(w)) {
+    m->window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible dialog of process `pid` that passes `test`, waited for (other
+// windows, such as the progress window, may be open beside it).
+HWND WaitForDialogThat(DWORD pid, HANDLE process, const std::function<bool(HWND)>& test) {
+  for (int i = 0; i < 400; ++i) {
+    Matching m{pid, &test};
+    EnumWindows(FindMatching, reinterpret_cast<LPARAM>(&m));
+    if (m.window) return m.window;
     if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;
@@ -170,6 +203,80 @@ TEST_F(AgentWindowTest, CancelAtThePasswordPromptWritesNothing) {
   Press(prompt, IDCANCEL);
   EXPECT_EQ(ExitCode(), 4u);
   EXPECT_FALSE(test::FileExists(out_));
+}
+
+// A package whose archive is encrypted (as packforge-cli --encrypt makes
+// it), with the real libraries: the agent's own prompt asks for the
+// archive's password.
+class EncryptedPackageWindowTest : public AgentWindowTest {
+ protected:
+  std::u16string BuildEncrypted(const wchar_t* password) {
+    ws_.File(u"prog\\7z.dll", test::ReadAll(FromBuildTree(PF_CODEC_DLL)));
+    ws_.File(u"prog\\Client7z.dll", test::ReadAll(FromBuildTree(PF_CLIENT_DLL)));
+    std::wstring client = ToWide(prog_ + u"\\Client7z.dll");
+    pf::win::unique_hmodule library(LoadLibraryW(client.c_str()));
+    EXPECT_TRUE(library);
+    auto pack = reinterpret_cast<int (*)(int, const wchar_t* const*, const wchar_t* const*, int,
+                                         const Client7zOptions*)>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "DecompressEx")));
+    EXPECT_NE(pack, nullptr);
+    std::wstring archive = ToWide(ws_.Path(u"sealed.7z")), input = ToWide(data_);
+    const wchar_t* argv[] = {client.c_str(), L"a", archive.c_str()};
+    const wchar_t* files[] = {input.c_str()};
+    Client7zOptions options{sizeof(options), nullptr, nullptr, password};
+    EXPECT_EQ(pack ? pack(3, argv, files, 1, &options) : -1, kClient7zOk);
+    std::vector<std::u16string> list{u"7z.dll", u"Client7z.dll", ws_.Path(u"sealed.7z")};
+    ByteBuffer header;
+    std::uint32_t total = 0;
+    CreateHeaderArray(list, header, u"SelfExtractor.exe", u"", 3, total, {1, 1, 1, 0}, prog_, u"",
+                      u"", u"", 0);
+    MergeIntoSingleFile(header, ws_.root(), u"pkg", prog_ + u"\\SelfExtractor.exe", prog_, list, 3,
+                        total);
+    return ws_.root() + u"\\pkg.exe";
+  }
+
+  HWND Prompt() {
+    return WaitForDialogThat(pid_, process_.get(),
+                             [](HWND w) { return GetDlgItem(w, kPasswordEdit) != nullptr; });
+  }
+  HWND Saying(const wchar_t* text) {
+    return WaitForDialogThat(pid_, process_.get(), [text](HWND w) {
+      return DialogText(w).find(text) != std::wstring::npos;
+    });
+  }
+  void Answer(const wchar_t* password) {
+    HWND prompt = Prompt();
+    ASSERT_TRUE(prompt) << "no password prompt";
+    SetDlgItemTextW(prompt, kPasswordEdit, password);
+    Press(prompt, IDOK);
+  }
+};
+
+TEST_F(EncryptedPackageWindowTest, ThreeWrongAnswersEndWithTheWrongPasswordExitAndNothingWritten) {
+  Start(BuildEncrypted(L"s\u00e9same"));
+  for (const wchar_t* wrong : {L"sesame", L"S\u00e9same", L""}) {
+    Answer(wrong);
+    HWND refused = Saying(L"not correct");
+    ASSERT_TRUE(refused) << "no refusal after " << ToUtf8(FromWide(wrong));
+    EXPECT_FALSE(test::FileExists(out_ + u"\\notes.txt"));
+    Press(refused, IDOK);
+  }
+  EXPECT_EQ(ExitCode(), 3u);
+  EXPECT_FALSE(test::FileExists(out_));
+}
+
+TEST_F(EncryptedPackageWindowTest, AWrongAnswerThenTheRightOneExtracts) {
+  Start(BuildEncrypted(L"s\u00e9same"));
+  Answer(L"sesame");
+  HWND refused = Saying(L"not correct");
+  ASSERT_TRUE(refused);
+  Press(refused, IDOK);
+  Answer(L"s\u00e9same");
+  HWND done = Saying(L"extracted to");
+  ASSERT_TRUE(done) << "no closing message";
+  Press(done, IDOK);
+  EXPECT_EQ(ExitCode(), 0u);
+  EXPECT_EQ(test::ReadAll(out_ + u"\\notes.txt"), "notes for the window test\r\n");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,6 +22,8 @@
 namespace {
 
 using DecompressFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int);
+using DecompressExFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int,
+                               const Client7zOptions*);
 
 std::wstring BinFolder() {
   return pf::ToWide(pf::os::ExecutableFolder()) + L"\\..\\bin";
@@ -94,6 +98,20 @@ class Client7zTest : public ::testing::Test {
     std::vector<const wchar_t*> list;
     for (const auto& f : files) list.push_back(f.c_str());
     return decompress_(3, argv, list.data(), static_cast<int>(list.size()));
+  }
+
+  // Through DecompressEx; `password` null: options without one.
+  int CallEx(const wchar_t* command, const std::wstring& archive,
+             const std::vector<std::wstring>& files, const wchar_t* password,
+             unsigned size = sizeof(Client7zOptions)) {
+    auto ex = reinterpret_cast<DecompressExFn>(
+        reinterpret_cast<void*>(GetProcAddress(library_.get(), "DecompressEx")));
+    if (!ex) return -1;
+    const wchar_t* argv[] = {self_.c_str(), command, archive.c_str()};
+    std::vector<const wchar_t*> list;
+    for (const auto& f : files) list.push_back(f.c_str());
+    Client7zOptions options{size, nullptr, nullptr, password};
+    return ex(3, argv, list.data(), static_cast<int>(list.size()), &options);
   }
 
   pf::test::Workspace ws_;
@@ -366,6 +384,94 @@ TEST(DecodingThreadsTest, SeveralOnlyWhereTheSolidBlockHoldsBlocksThatDecodeApar
   for (const auto& c : cases)
     EXPECT_EQ(DecodingThreads(c.largest, c.dictionary, c.processors), c.expected)
         << c.largest << " " << c.processors;
+}
+
+TEST_F(Client7zTest, APasswordHidesDataAndNamesAndIsToldApartFromDamage) {
+  const std::wstring secretName = L"Geheim \u65e5\u672c \u00e9t\u00e9.txt";
+  const std::map<std::wstring, std::string> input = {{secretName, "the secret line\r\n"},
+                                                     {L"plain-name.bin", std::string(70000, 'z')}};
+  std::vector<std::wstring> files;
+  for (const auto& [name, bytes] : input)
+    files.push_back(Long(ws_.File(pf::FromWide(name), bytes)));
+  const wchar_t* password = L"p\u00e4ss w\u00f6rd";
+  std::wstring archive = Long(ws_.Path(u"sealed.7z"));
+  ASSERT_EQ(CallEx(L"a", archive, files, password), kClient7zOk);
+  const std::string bytes = ReadBytes(archive);
+  for (const std::wstring& name : {secretName, std::wstring(L"plain-name.bin")}) {
+    std::string utf16(reinterpret_cast<const char*>(name.data()), name.size() * 2);
+    EXPECT_EQ(bytes.find(utf16), std::string::npos);
+    EXPECT_EQ(bytes.find(pf::ToUtf8(pf::FromWide(name))), std::string::npos);
+  }
+
+  // Without the right password neither "l" nor "x" gets anywhere, and "x"
+  // writes nothing, not even its target folder.
+  struct Case {
+    const char* what;
+    std::function<int(const wchar_t*, const std::wstring&)> call;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"Decompress", [&](auto c, auto& t) { return Call(c, archive, {t}); },
+       kClient7zPasswordNeeded},
+      {"no password", [&](auto c, auto& t) { return CallEx(c, archive, {t}, nullptr); },
+       kClient7zPasswordNeeded},
+      {"options too short to hold one",
+       [&](auto c, auto& t) {
+         return CallEx(c, archive, {t}, password, offsetof(Client7zOptions, password));
+       },
+       kClient7zPasswordNeeded},
+      {"wrong", [&](auto c, auto& t) { return CallEx(c, archive, {t}, L"pass w\u00f6rd"); },
+       kClient7zWrongPassword},
+      {"empty", [&](auto c, auto& t) { return CallEx(c, archive, {t}, L""); },
+       kClient7zWrongPassword},
+  };
+  const std::wstring refused = Long(ws_.Path(u"refused"));
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.call(L"l", refused), c.expected) << c.what;
+    EXPECT_EQ(c.call(L"x", refused), c.expected) << c.what;
+    EXPECT_EQ(ReadBytes(refused), "<missing>") << c.what;
+  }
+
+  const std::wstring target = Long(ws_.Path(u"out"));
+  EXPECT_EQ(CallEx(L"l", archive, {}, password), kClient7zOk);
+  ASSERT_EQ(CallEx(L"x", archive, {target}, password), kClient7zOk);
+  EXPECT_EQ(Tree(target), input);
+
+  // Damage after the names opened with the password is damage, not a
+  // wrong password (the flipped byte is in the first file's data, which
+  // fails before that file is opened); without a password, no encryption.
+  std::string damaged = bytes;
+  damaged[40] = static_cast<char>(damaged[40] ^ 0x55);
+  std::wstring broken = Long(ws_.File(u"broken.7z", damaged));
+  EXPECT_EQ(CallEx(L"x", broken, {Long(ws_.Path(u"broken"))}, password), kClient7zDataError);
+  std::wstring clear = Long(ws_.Path(u"clear.7z"));
+  ASSERT_EQ(CallEx(L"a", clear, files, nullptr), kClient7zOk);
+  EXPECT_EQ(CallEx(L"x", clear, {Long(ws_.Path(u"clear"))}, nullptr), kClient7zOk);
+}
+
+TEST_F(Client7zTest, ArchivesWithReadableNamesAskForThePasswordWhenExtracting) {
+  const std::wstring folder = pf::ToWide(pf::os::ExecutableFolder());
+  for (const wchar_t* name : {L"data_encrypted.7z", L"data_encrypted.zip"}) {
+    const std::wstring archive = folder + L"\\" + name;
+    ASSERT_NE(ReadBytes(archive), "<missing>") << pf::ToUtf8(pf::FromWide(name));
+    EXPECT_EQ(CallEx(L"l", archive, {}, nullptr), kClient7zOk);  // the names are readable
+    struct Case {
+      const wchar_t* password;
+      int expected;
+    };
+    for (const Case& c : {Case{nullptr, kClient7zPasswordNeeded},
+                          Case{L"not-the-password", kClient7zWrongPassword}}) {
+      const std::wstring target = Long(ws_.Path(u"refused"));
+      EXPECT_EQ(CallEx(L"x", archive, {target}, c.password), c.expected)
+          << pf::ToUtf8(pf::FromWide(name));
+      EXPECT_TRUE(Tree(target).empty()) << pf::ToUtf8(pf::FromWide(name));
+    }
+    const std::wstring target = Long(ws_.Path(u"out"));
+    ASSERT_EQ(CallEx(L"x", archive, {target}, L"fixture-pw"), kClient7zOk);
+    EXPECT_EQ(ReadBytes(target + L"\\inside.txt"), "encrypted data, readable name\n");
+    RemoveDirectoryW((target + L"\\inside.txt").c_str());
+    DeleteFileW((target + L"\\inside.txt").c_str());
+  }
 }
 
 TEST_F(Client7zTest, EntriesThatLeaveTheTargetAreRefused) {

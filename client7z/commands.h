@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "client7z/codec.h"
+#include "client7z/progress.h"
 
 namespace client7z {
 
 // "a": the files, in order, into a new archive that replaces archivePath,
 // packed on `threads` threads (0: every processor).
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files, unsigned threads);
+              const std::vector<std::wstring>& files, unsigned threads, ProgressReport& progress);
 
 // Where the archive of "x" lies: the whole file, or `length` bytes of it
 // from `offset`. `name` (the archive's own name) picks the format to try
@@ -26,12 +27,13 @@ struct ArchiveLocation {
 
 // "x": every safe entry of the archive into targetFolder.
 int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
-                  const std::wstring& targetFolder);
+                  const std::wstring& targetFolder, ProgressReport& progress);
 
 // "l": opens the archive and checks every entry's name as "x" would.
 int ListArchive(const Codec& codec, const ArchiveLocation& archive);
 
-// Makes `folder` (a long path) and every missing folder above it.
-bool CreateFolders(const std::wstring& folder);
+// Makes `folder` (a long path) and every missing folder above it; those it
+// made are appended to `made` when given, outermost first.
+bool CreateFolders(const std::wstring& folder, std::vector<std::wstring>* made = nullptr);
 
 }  // namespace client7z

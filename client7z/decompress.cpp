@@ -1,5 +1,6 @@
 // The export: checks the arguments, loads 7z.dll beside the client and runs
 // one command. Nothing escapes it but a result code.
+#include <cstddef>
 #include <cwctype>
 #include <new>
 
@@ -23,8 +24,13 @@ std::wstring OwnFolder() {
   return client7z::FolderOf(path);
 }
 
-int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count) {
+int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
+        const Client7zOptions* options) {
   using namespace client7z;
+  // A caller built against a smaller struct passes a smaller size: only the
+  // fields it has are read.
+  if (options && options->size < offsetof(Client7zOptions, context) + sizeof(void*))
+    return kClient7zBadArguments;
   if (argc < 3 || !argv || !argv[0] || !argv[1] || !argv[2] || count < 0)
     return kClient7zBadArguments;
   if (count > 0 && !files) return kClient7zBadArguments;
@@ -63,9 +69,11 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (folder.empty()) folder = OwnFolder();
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
-  if (pack) return PackFiles(codec, argv[2], given, threads);
+  ProgressReport progress(options ? options->progress : nullptr,
+                          options ? options->context : nullptr);
+  if (pack) return PackFiles(codec, argv[2], given, threads, progress);
   if (list) return ListArchive(codec, archive);
-  return UnpackArchive(codec, archive, given[0]);
+  return UnpackArchive(codec, archive, given[0], progress);
 }
 
 }  // namespace
@@ -73,7 +81,16 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
 extern "C" int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files,
                           int count) {
   try {
-    return Run(argc, argv, files, count);
+    return Run(argc, argv, files, count, nullptr);
+  } catch (...) {
+    return kClient7zInternalError;
+  }
+}
+
+extern "C" int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files,
+                            int count, const Client7zOptions* options) {
+  try {
+    return Run(argc, argv, files, count, options);
   } catch (...) {
     return kClient7zInternalError;
   }

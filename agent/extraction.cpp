@@ -18,9 +18,22 @@ namespace {
 
 using DecompressFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int);
 
+// The client's second entry (client7z/client7z.h): the same call with a
+// progress callback whose non-zero return cancels it.
+using ClientProgressFn = int (*)(void*, unsigned long long, unsigned long long);
+struct ClientOptions {
+  unsigned size;
+  ClientProgressFn progress;
+  void* context;
+  const wchar_t* password;
+};
+using DecompressExFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int,
+                               const ClientOptions*);
+
 // The client library's result codes that the agent tells apart.
 constexpr int kClientUnsafeEntry = 11;
 constexpr int kClientTargetWriteFailed = 12;
+constexpr int kClientCancelled = 15;
 
 constexpr std::size_t kChunk = std::size_t{4} << 20;
 
@@ -134,7 +147,8 @@ class PayloadReader {
         return CopyOutcome::kWriteFailed;
       size -= got;
       done_ += got;
-      progress_.Bytes(done_, total_);
+      credited_ += got;
+      progress_.Bytes(credited_, total_);
     }
     return CopyOutcome::kDone;
   }
@@ -142,15 +156,18 @@ class PayloadReader {
   // Where the next payload byte lies in the package.
   std::uint64_t position() const { return start_ + done_; }
 
-  // Passes over the next `size` payload bytes, which are read where they lie.
+  // Passes over the next `size` payload bytes, which are read where they
+  // lie; they count as done when they are unpacked.
   bool Skip(std::uint64_t size) {
     LARGE_INTEGER distance;
     distance.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFilePointerEx(package_, distance, nullptr, FILE_CURRENT)) return false;
     done_ += size;
-    progress_.Bytes(done_, total_);
     return true;
   }
+
+  // The payload bytes copied so far.
+  std::uint64_t credited() const { return credited_; }
 
  private:
   HANDLE package_;
@@ -160,6 +177,27 @@ class PayloadReader {
   const std::atomic<bool>& cancel_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t done_ = 0;
+  std::uint64_t credited_ = 0;
+};
+
+// One archive's unpacking as the client reports it: its share of the bar
+// grows with its unpacked bytes, and a Cancel stops the client.
+struct UnpackProgress {
+  ProgressSink& progress;
+  const std::atomic<bool>& cancel;
+  std::uint64_t before;  // payload bytes done before this archive
+  std::uint64_t size;    // the archive's bytes in the payload
+  std::uint64_t total;   // the payload's
+
+  static int Report(void* context, unsigned long long done, unsigned long long total) {
+    auto* self = static_cast<UnpackProgress*>(context);
+    double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+    if (part > 1.0) part = 1.0;
+    self->progress.Bytes(
+        self->before + static_cast<std::uint64_t>(part * static_cast<double>(self->size)),
+        self->total);
+    return self->cancel ? 1 : 0;
+  }
 };
 
 ExtractionResult Failure(int code, std::wstring message) {
@@ -332,10 +370,15 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
     auto decompress = library ? reinterpret_cast<DecompressFn>(reinterpret_cast<void*>(
                                     GetProcAddress(library.get(), "Decompress")))
                               : nullptr;
+    // A client without progress still unpacks; the bar then steps by archive.
+    auto decompressEx = library ? reinterpret_cast<DecompressExFn>(reinterpret_cast<void*>(
+                                      GetProcAddress(library.get(), "DecompressEx")))
+                                : nullptr;
     if (!decompress) {
       undoTarget();
       return Failure(kExitDamaged, L"The package's extraction library cannot be loaded.");
     }
+    std::uint64_t before = reader.credited();
     for (const auto& archive : archives) {
       const std::wstring& name = archive.name;
       if (cancel) {
@@ -347,8 +390,11 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
       const wchar_t* argv[] = {client.c_str(), L"x",         packagePath.c_str(),
                                from.c_str(),   size.c_str(), name.c_str()};
       const wchar_t* files[] = {staging.c_str()};
-      int r = decompress(6, argv, files, 1);
-      if (cancel) {
+      UnpackProgress watch{progress, cancel, before, archive.size, layout.header.payloadSize};
+      ClientOptions options{sizeof(ClientOptions), &UnpackProgress::Report, &watch, nullptr};
+      int r =
+          decompressEx ? decompressEx(6, argv, files, 1, &options) : decompress(6, argv, files, 1);
+      if (cancel || r == kClientCancelled) {
         undoTarget();
         return Failure(kExitCancelled, L"Extraction cancelled.");
       }
@@ -364,6 +410,8 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
                                          L" cannot be unpacked (error " + std::to_wstring(r) +
                                          L").");
       }
+      before += archive.size;
+      progress.Bytes(before, layout.header.payloadSize);
     }
   }
   if (!MoveContents(staging, target))

@@ -17,6 +17,7 @@ struct Raw {
   std::vector<std::u16string> files;  // as given, in order
   std::vector<std::u16string> keepPacked;
   std::optional<std::u16string> outputDir, name, icon, message, title, extractTo, password, run;
+  bool quiet = false;
 };
 
 // Reads one option's value: "--opt VALUE" or "--opt=VALUE".
@@ -49,6 +50,10 @@ std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& he
     }
     if (a == u"--version") {
       version = true;
+      continue;
+    }
+    if (a == u"-q" || a == u"--quiet") {
+      raw.quiet = true;
       continue;
     }
     auto eq = a.find(u'=');
@@ -104,6 +109,7 @@ std::u16string CliUsage() {
          u"      --password TEXT      1 to 8 characters, stored encoded\n"
          u"      --run TEXT           file or command to run after extraction\n"
          u"      --keep-packed FILE   this archive travels as it is, not unpacked\n"
+         u"  -q, --quiet              show only errors: no progress, no closing line\n"
          u"  -h, --help\n"
          u"      --version            print the version and exit\n";
 }
@@ -121,6 +127,7 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
     return req;
   }
   if (req.help || req.version) return req;
+  req.quiet = raw.quiet;
   BuildSettings& s = req.settings;
   s.programFolder = programFolder;
 

@@ -15,6 +15,7 @@ inline constexpr int kCliBadArguments = 2;
 struct CliRequest {
   bool help = false;
   bool version = false;
+  bool quiet = false;  // only errors on stderr
   BuildSettings settings;
   std::vector<std::u16string> notes;  // said on stderr, the build goes on
   std::u16string error;               // set: bad arguments, nothing built

@@ -1,4 +1,5 @@
-// How the build calls the client library's export "Decompress": its strings
+// How the build calls the client library's exports "Decompress" and
+// "DecompressEx" (client7z/client7z.h has their contract): their strings
 // are UTF-16, on Windows wchar_t, natively (the test stand-in) char16_t.
 #pragma once
 #include <string>
@@ -12,6 +13,17 @@ using ClientChar = char16_t;
 #endif
 static_assert(sizeof(ClientChar) == sizeof(char16_t));
 using DecompressFunction = int (*)(int, const ClientChar* const*, const ClientChar* const*, int);
+
+// Client7zProgress and Client7zOptions, laid out alike.
+using ClientProgress = int (*)(void* context, unsigned long long done, unsigned long long total);
+struct ClientOptions {
+  unsigned size;
+  ClientProgress progress;
+  void* context;
+  const ClientChar* password;
+};
+using DecompressExFunction = int (*)(int, const ClientChar* const*, const ClientChar* const*, int,
+                                     const ClientOptions*);
 
 inline const ClientChar* ClientText(const char16_t* s) {
   return reinterpret_cast<const ClientChar*>(s);

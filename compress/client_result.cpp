@@ -63,6 +63,15 @@ std::u16string DescribeClientResult(int result, const std::u16string& path) {
     case kClient7zInternalError:
       sentence = u"The compression client ran out of memory or failed unexpectedly";
       break;
+    case kClient7zCancelled:
+      sentence = u"The compression client was cancelled";
+      break;
+    case kClient7zPasswordNeeded:
+      sentence = u"The archive is encrypted and needs a password";
+      break;
+    case kClient7zWrongPassword:
+      sentence = u"The password does not open the archive";
+      break;
     default:
       sentence = u"The compression client failed with the unknown result " +
                  FromUtf8(std::to_string(result));

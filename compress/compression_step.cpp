@@ -8,6 +8,7 @@
 #include "compress/client_result.h"
 #include "compress/work_folder.h"
 #include "engine/build_failure.h"
+#include "engine/build_progress.h"
 #include "engine/package_names.h"
 #include "engine/path_helpers.h"
 #include "platform/engine_message.h"
@@ -22,6 +23,25 @@ struct PackFailure {
   int result;
   std::u16string file;
 };
+
+// The client's progress, as the build's packing stage.
+int ForwardPacking(void*, unsigned long long done, unsigned long long total) {
+  ReportBuildProgress(BuildStage::kPacking, done, total);
+  return 0;
+}
+
+// One "a" call. When someone watches the build and the client has the
+// second entry, it goes through that with a progress callback; otherwise
+// (the wizard, a client without it) through "Decompress" as always.
+int CallClient(os::Library& library, DecompressFunction decompress, const ClientChar* const* argv,
+               const ClientChar* const* files, std::int32_t count) {
+  auto decompressEx = BuildProgressWatched()
+                          ? reinterpret_cast<DecompressExFunction>(library.Symbol("DecompressEx"))
+                          : nullptr;
+  if (!decompressEx) return decompress(3, argv, files, count);
+  ClientOptions options{sizeof(ClientOptions), &ForwardPacking, nullptr, nullptr};
+  return decompressEx(3, argv, files, count, &options);
+}
 
 // The packing call proper, steps 3 to 10; the caller cleans up after it.
 // The archive and the library copies go into `workFolder`, made here under
@@ -75,7 +95,8 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
   if (!decompress) {
     Write(u"CompressFiles:- GetProcAddress is NULL");
   } else {
-    int getCompressResult = decompress(3, compressInputData, files.data(), count);
+    int getCompressResult =
+        CallClient(*library, decompress, compressInputData, files.data(), count);
     Write(u"CompressFiles:- getCompressResult: %d", getCompressResult);
     if (getCompressResult != 0) {
       std::vector<std::u16string> packed(filesForCompression.begin(),

@@ -193,11 +193,15 @@ struct UnpackProgress {
     auto* self = static_cast<UnpackProgress*>(context);
     double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
     if (part > 1.0) part = 1.0;
-    self->progress.Bytes(
-        self->before + static_cast<std::uint64_t>(part * static_cast<double>(self->size)),
-        self->total);
+    // A total that grows after a first estimate must not move the bar back.
+    auto at = self->before + static_cast<std::uint64_t>(part * static_cast<double>(self->size));
+    if (at > self->shown) {
+      self->shown = at;
+      self->progress.Bytes(at, self->total);
+    }
     return self->cancel ? 1 : 0;
   }
+  std::uint64_t shown = 0;
 };
 
 ExtractionResult Failure(int code, std::wstring message) {

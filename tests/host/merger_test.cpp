@@ -115,7 +115,7 @@ TEST_F(MergerTest, WritingIsReportedByTheByteUpToThePackagesSize) {
   bool built = Build({big}, {0});
   SetBuildProgressHandler({});
   ASSERT_TRUE(built);
-  const std::uint64_t size = test::ReadAll(out_ + u"\setup.exe").size();
+  const std::uint64_t size = test::ReadAll(out_ + u"\\setup.exe").size();
   ASSERT_GE(writes.size(), 3u);  // the file is copied in several chunks
   for (std::size_t i = 1; i < writes.size(); ++i) {
     EXPECT_GT(writes[i].first, writes[i - 1].first);

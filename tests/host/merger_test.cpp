@@ -111,7 +111,7 @@ TEST_F(MergerTest, WritingIsReportedByTheByteUpToThePackagesSize) {
   SetBuildProgressHandler([&](BuildStage stage, std::uint64_t done, std::uint64_t total) {
     if (stage == BuildStage::kWriting) writes.emplace_back(done, total);
   });
-  std::u16string big = ws_.File(u"data\big.zip", std::string(3u << 20, 'z'));
+  std::u16string big = ws_.File(u"data\\big.zip", std::string(3u << 20, 'z'));
   bool built = Build({big}, {0});
   SetBuildProgressHandler({});
   ASSERT_TRUE(built);

@@ -10,7 +10,7 @@ bin=$(cd "$1" && pwd)
 work=$2
 source "$(dirname "$0")/script_lib.sh"
 
-python3 "$here/../../bench/make_corpus.py" corpus 24 6 >/dev/null
+python3 "$here/../../bench/make_corpus.py" corpus 16 6 >/dev/null
 mapfile -t inputs < <(find corpus -type f | sort)
 mkdir out
 
@@ -41,7 +41,8 @@ done
 tail -1 log | grep -q '^packforge-cli: wrote .*progress\.exe$' || fail "no closing line last"
 [ -f out/progress.exe ] || fail "no package"
 
-"$wine_run" "$bin/packforge-cli.exe" --quiet -o out -n quiet "${inputs[@]}" 2> quiet.txt ||
+# A small build will do: what matters is that it says nothing.
+"$wine_run" "$bin/packforge-cli.exe" --quiet -o out -n quiet "${inputs[0]}" 2> quiet.txt ||
   fail "the quiet build failed"
 [ -f out/quiet.exe ] || fail "--quiet: no package"
 [ ! -s quiet.txt ] || { cat quiet.txt >&2; fail "--quiet: a good build said something"; }

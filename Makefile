@@ -48,6 +48,7 @@ bench: win64
 	@bench/run.sh $(BUILD)/win64
 	@bench/extract.sh $(BUILD)/win64 128
 	@bench/extract.sh $(BUILD)/win64 512
+	@bench/progress.sh $(BUILD)/win64
 
 # build/dist: both program folders as zips, the 32-bit program packaged by
 # itself as Packforge-<version>-setup.exe, and SHA256SUMS.

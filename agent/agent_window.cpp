@@ -14,7 +14,7 @@ namespace pf::agent {
 namespace {
 
 constexpr UINT kMsgProgress = WM_APP + 1;   // wParam: done, in thousandths
-constexpr UINT kMsgUnpacking = WM_APP + 2;  // the bar cannot know: marquee
+constexpr UINT kMsgUnpacking = WM_APP + 2;  // the status line says so
 constexpr UINT kMsgDone = WM_APP + 3;
 constexpr int kIdStatus = 100;
 constexpr int kIdBar = 101;
@@ -80,7 +80,6 @@ struct ProgressWindow {
   HWND cancelButton = nullptr;
   std::atomic<bool>* cancel = nullptr;
   bool done = false;
-  bool marquee = false;
 };
 
 LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,24 +101,10 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (self) SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
       return 0;
     case kMsgProgress:
-      if (self) {
-        if (self->marquee) {
-          SendMessageW(self->bar, PBM_SETMARQUEE, FALSE, 0);
-          SetWindowLongPtrW(self->bar, GWL_STYLE,
-                            GetWindowLongPtrW(self->bar, GWL_STYLE) & ~PBS_MARQUEE);
-          self->marquee = false;
-        }
-        SendMessageW(self->bar, PBM_SETPOS, wParam, 0);
-      }
+      if (self) SendMessageW(self->bar, PBM_SETPOS, wParam, 0);
       return 0;
     case kMsgUnpacking:
-      if (self && !*self->cancel) {
-        SetWindowLongPtrW(self->bar, GWL_STYLE,
-                          GetWindowLongPtrW(self->bar, GWL_STYLE) | PBS_MARQUEE);
-        SendMessageW(self->bar, PBM_SETMARQUEE, TRUE, 30);
-        self->marquee = true;
-        SetWindowTextW(self->status, L"Unpacking...");
-      }
+      if (self && !*self->cancel) SetWindowTextW(self->status, L"Unpacking...");
       return 0;
     case kMsgDone:
       if (self) self->done = true;

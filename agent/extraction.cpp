@@ -132,7 +132,8 @@ class PayloadReader {
         return CopyOutcome::kWriteFailed;
       size -= got;
       done_ += got;
-      progress_.Bytes(done_, total_);
+      credited_ += got;
+      progress_.Bytes(credited_, total_);
     }
     return CopyOutcome::kDone;
   }
@@ -140,15 +141,18 @@ class PayloadReader {
   // Where the next payload byte lies in the package.
   std::uint64_t position() const { return start_ + done_; }
 
-  // Passes over the next `size` payload bytes, which are read where they lie.
+  // Passes over the next `size` payload bytes, which are read where they
+  // lie; they count as done when they are unpacked.
   bool Skip(std::uint64_t size) {
     LARGE_INTEGER distance;
     distance.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFilePointerEx(package_, distance, nullptr, FILE_CURRENT)) return false;
     done_ += size;
-    progress_.Bytes(done_, total_);
     return true;
   }
+
+  // The payload bytes copied so far.
+  std::uint64_t credited() const { return credited_; }
 
  private:
   HANDLE package_;
@@ -158,6 +162,31 @@ class PayloadReader {
   const std::atomic<bool>& cancel_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t done_ = 0;
+  std::uint64_t credited_ = 0;
+};
+
+// One archive's unpacking as the client reports it: its share of the bar
+// grows with its unpacked bytes, and a Cancel stops the client.
+struct UnpackProgress {
+  ProgressSink& progress;
+  const std::atomic<bool>& cancel;
+  std::uint64_t before;  // payload bytes done before this archive
+  std::uint64_t size;    // the archive's bytes in the payload
+  std::uint64_t total;   // the payload's
+
+  static int Report(void* context, unsigned long long done, unsigned long long total) {
+    auto* self = static_cast<UnpackProgress*>(context);
+    double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+    if (part > 1.0) part = 1.0;
+    // A total that grows after a first estimate must not move the bar back.
+    auto at = self->before + static_cast<std::uint64_t>(part * static_cast<double>(self->size));
+    if (at > self->shown) {
+      self->shown = at;
+      self->progress.Bytes(at, self->total);
+    }
+    return self->cancel ? 1 : 0;
+  }
+  std::uint64_t shown = 0;
 };
 
 ExtractionResult Failure(int code, std::wstring message) {
@@ -335,6 +364,7 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
       undoTarget();
       return Failure(kExitDamaged, L"The package's extraction library cannot be loaded.");
     }
+    std::uint64_t before = reader.credited();
     for (const auto& archive : archives) {
       const std::wstring& name = archive.name;
       if (cancel) {
@@ -348,10 +378,11 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
       const wchar_t* files[] = {staging.c_str()};
       // An encrypted archive refuses before anything of it is written; it
       // is tried again with each password the user gives.
+      UnpackProgress watch{progress, cancel, before, archive.size, layout.header.payloadSize};
       std::optional<std::wstring> tried = password.initial;
       int r = kClient7zOk;
       for (;;) {
-        Client7zOptions options{sizeof(Client7zOptions), nullptr, nullptr,
+        Client7zOptions options{sizeof(Client7zOptions), &UnpackProgress::Report, &watch,
                                 tried ? tried->c_str() : nullptr};
         r = decompress(6, argv, files, 1, &options);
         if (tried) SecureZeroMemory(tried->data(), tried->size() * sizeof(wchar_t));
@@ -363,7 +394,7 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
         }
         tried = std::move(answer.password);
       }
-      if (cancel) {
+      if (cancel || r == kClient7zCancelled) {
         undoTarget();
         return Failure(kExitCancelled, L"Extraction cancelled.");
       }
@@ -379,6 +410,8 @@ ExtractionResult Extract(HANDLE package, const std::wstring& packagePath,
                                          L" cannot be unpacked (error " + std::to_wstring(r) +
                                          L").");
       }
+      before += archive.size;
+      progress.Bytes(before, layout.header.payloadSize);
     }
   }
   if (!MoveContents(staging, target))

@@ -28,11 +28,13 @@ class FileSource : public ByteSource {
 };
 
 // What the extraction tells whoever watches it; called on its own thread.
+// The bytes are the package's payload: a file counts as it is copied, an
+// archive as it is unpacked, in proportion to its unpacked bytes.
 class ProgressSink {
  public:
   virtual ~ProgressSink() = default;
   virtual void Bytes(std::uint64_t done, std::uint64_t total) = 0;
-  // An archive is being unpacked: its progress is not known.
+  // An archive is being unpacked from here on.
   virtual void Unpacking(const std::wstring& name) = 0;
 };
 

@@ -20,6 +20,7 @@ struct Raw {
   std::optional<std::u16string> outputDir, name, icon, message, title, extractTo, password, run;
   std::optional<std::u16string> passwordFile;
   bool encrypt = false;
+  bool quiet = false;
 };
 
 inline constexpr std::size_t kMaxArchivePassword = 127;
@@ -59,6 +60,10 @@ std::u16string Parse(const std::vector<std::u16string>& args, Raw& raw, bool& he
     }
     if (a == u"--encrypt") {
       raw.encrypt = true;
+      continue;
+    }
+    if (a == u"-q" || a == u"--quiet") {
+      raw.quiet = true;
       continue;
     }
     auto eq = a.find(u'=');
@@ -174,6 +179,7 @@ std::u16string CliUsage() {
          u"                           with the password; every input travels inside\n"
          u"      --run TEXT           file or command to run after extraction\n"
          u"      --keep-packed FILE   this archive travels as it is, not unpacked\n"
+         u"  -q, --quiet              show only errors: no progress, no closing line\n"
          u"  -h, --help\n"
          u"      --version            print the version and exit\n";
 }
@@ -191,6 +197,7 @@ CliRequest ParseCliArguments(const std::vector<std::u16string>& args,
     return req;
   }
   if (req.help || req.version) return req;
+  req.quiet = raw.quiet;
   BuildSettings& s = req.settings;
   s.programFolder = programFolder;
 

@@ -15,6 +15,7 @@ inline constexpr int kCliBadArguments = 2;
 struct CliRequest {
   bool help = false;
   bool version = false;
+  bool quiet = false;  // only errors on stderr
   BuildSettings settings;
   // --encrypt: the archive's password (the header's gate stays empty).
   std::u16string archivePassword;

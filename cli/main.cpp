@@ -1,18 +1,24 @@
 // packforge-cli: the wizard's build for scripts and CI pipelines.
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/progress_line.h"
 #include "compress/archive_check.h"
 #include "compress/archive_encryption.h"
 #include "compress/work_folder.h"
+#include "engine/build_progress.h"
 #include "engine/merger.h"
 #include "engine/output_sink.h"
 #include "platform/engine_message.h"
@@ -24,11 +30,55 @@
 
 namespace {
 
+// Length of the progress line still drawn on a terminal, 0 when none is.
+std::size_t g_openLine = 0;
+
+void EndProgressLine() {
+  if (g_openLine == 0) return;
+  std::fputc('\n', stderr);
+  g_openLine = 0;
+}
+
 void Say(const std::u16string& text) {
+  EndProgressLine();
   std::string line = pf::ToUtf8(text);
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+}
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+#else
+  return isatty(2) != 0;
+#endif
+}
+
+// Shows the build's progress on stderr: one line redrawn in place on a
+// terminal, separate lines at each tenth elsewhere.
+void ShowBuildProgress() {
+  bool terminal = StderrIsTerminal();
+  auto pacer = std::make_shared<pf::ProgressPacer>(terminal);
+  auto start = std::chrono::steady_clock::now();
+  pf::SetBuildProgressHandler([=](pf::BuildStage stage, std::uint64_t done, std::uint64_t total) {
+    double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto line = pacer->Next(stage, done, total, now);
+    if (!line) return;
+    std::string text = pf::ToUtf8(*line);
+    if (!terminal) {
+      std::fprintf(stderr, "%s\n", text.c_str());
+    } else {
+      // Padded over what the previous, longer line left.
+      std::size_t width = text.size();
+      if (text.size() < g_openLine) text.append(g_openLine - text.size(), ' ');
+      std::fprintf(stderr, "\r%s", text.c_str());
+      g_openLine = width;
+      if (done >= total) EndProgressLine();
+    }
+    std::fflush(stderr);
+  });
 }
 
 #ifdef _WIN32
@@ -56,7 +106,8 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"try packforge-cli --help");
     return pf::kCliBadArguments;
   }
-  for (const auto& note : req.notes) Say(u"packforge-cli: " + note);
+  if (!req.quiet)
+    for (const auto& note : req.notes) Say(u"packforge-cli: " + note);
   // Every path of the request is absolute now. The engine looks its own
   // files (agent, libraries, default icon) up in the current folder first,
   // so that must be the program's folder: a 7z.dll or SelfExtractor.exe
@@ -85,6 +136,7 @@ int Run(const std::vector<std::u16string>& args) {
   // --encrypt: the archive is packed with the password, for this build only.
   std::optional<pf::ArchiveEncryption> encryption;
   if (!req.archivePassword.empty()) encryption.emplace(std::move(req.archivePassword));
+  if (!req.quiet) ShowBuildProgress();
   bool ok = pf::Merger(s.programFolder, s.noOfFiles, s.dataFiles, s.driverFilePath,
                        s.outputFilepath, s.outputFileName, s.decompressFlags, s.iconFilePath,
                        s.aboutMessage, s.aboutTitle, s.extractFolderOption, s.password);
@@ -92,7 +144,8 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"packforge-cli: Problem in creating the Self Extracting file");
     return pf::kCliBuildFailed;
   }
-  Say(u"packforge-cli: wrote " + pf::OutputPathOf(s.outputFilepath, s.outputFileName));
+  if (!req.quiet)
+    Say(u"packforge-cli: wrote " + pf::OutputPathOf(s.outputFilepath, s.outputFileName));
   return pf::kCliBuilt;
 }
 

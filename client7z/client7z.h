@@ -107,7 +107,7 @@ enum Client7zResult {
   kClient7zTargetWriteFailed = 12,  // "x": a folder or file in the target cannot be written
   kClient7zDataError = 13,          // "x": damaged data, CRC mismatch or an unsupported method
   kClient7zInternalError = 14,      // out of memory or another unexpected failure
-  kClient7zCancelled = 15,          // the progress callback asked to stop
+  kClient7zCancelled = 15,          // the progress callback asked to stop (see DecompressEx)
   kClient7zPasswordNeeded = 16,     // "x"/"l": the archive is encrypted and no password was given
   kClient7zWrongPassword = 17       // "x"/"l": the password given does not open the archive
 };
@@ -131,6 +131,20 @@ struct Client7zOptions {
 
 // Exported undecorated as "DecompressEx": Decompress's arguments and contract, plus options
 // (null options: exactly Decompress).
+//
+// The bytes of "a" are the files' bytes read so far out of their sum; those
+// of "x" are the entries' unpacked bytes out of the archive's unpacked size.
+// The calls come on the calling thread or on one of the codec's, one at a
+// time, with `done` never going down and `total` never below `done`; a call
+// that succeeds ends with done == total. "l" decodes nothing and reports
+// nothing.
+//
+// What a cancel leaves: "a" deletes its unfinished archive, and an archive
+// that was at the path stays as it was. "x" removes every file and folder it
+// created, those it had finished included, so the target folder holds
+// exactly what it held before the call; a file that was already in the
+// target is never touched by a cancelled call, because a replacement is
+// written beside it and moved over it only when the call is not cancelled.
 int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
                  const struct Client7zOptions* options);
 

@@ -8,6 +8,7 @@
 
 #include "client7z/codec.h"
 #include "client7z/password.h"
+#include "client7z/progress.h"
 
 namespace client7z {
 
@@ -15,7 +16,8 @@ namespace client7z {
 // packed on `threads` threads (0: every processor). With a password, data
 // and names are encrypted.
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files, unsigned threads, const Password& password);
+              const std::vector<std::wstring>& files, unsigned threads, const Password& password,
+              ProgressReport& progress);
 
 // Where the archive of "x" lies: the whole file, or `length` bytes of it
 // from `offset`. `name` (the archive's own name) picks the format to try
@@ -28,12 +30,14 @@ struct ArchiveLocation {
 
 // "x": every safe entry of the archive into targetFolder.
 int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
-                  const std::wstring& targetFolder, const Password& password);
+                  const std::wstring& targetFolder, const Password& password,
+                  ProgressReport& progress);
 
 // "l": opens the archive and checks every entry's name as "x" would.
 int ListArchive(const Codec& codec, const ArchiveLocation& archive, const Password& password);
 
-// Makes `folder` (a long path) and every missing folder above it.
-bool CreateFolders(const std::wstring& folder);
+// Makes `folder` (a long path) and every missing folder above it; those it
+// made are appended to `made` when given, outermost first.
+bool CreateFolders(const std::wstring& folder, std::vector<std::wstring>* made = nullptr);
 
 }  // namespace client7z

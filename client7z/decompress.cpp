@@ -35,6 +35,10 @@ const wchar_t* PasswordOf(const Client7zOptions* options) {
 int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
         const Client7zOptions* options) {
   using namespace client7z;
+  // A caller built against a smaller struct passes a smaller size: only the
+  // fields it has are read.
+  if (options && options->size < offsetof(Client7zOptions, context) + sizeof(void*))
+    return kClient7zBadArguments;
   if (argc < 3 || !argv || !argv[0] || !argv[1] || !argv[2] || count < 0)
     return kClient7zBadArguments;
   if (count > 0 && !files) return kClient7zBadArguments;
@@ -74,9 +78,11 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
   Password password(PasswordOf(options));
-  if (pack) return PackFiles(codec, argv[2], given, threads, password);
+  ProgressReport progress(options ? options->progress : nullptr,
+                          options ? options->context : nullptr);
+  if (pack) return PackFiles(codec, argv[2], given, threads, password, progress);
   if (list) return ListArchive(codec, archive, password);
-  return UnpackArchive(codec, archive, given[0], password);
+  return UnpackArchive(codec, archive, given[0], password, progress);
 }
 
 }  // namespace

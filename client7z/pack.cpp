@@ -7,6 +7,7 @@
 #include "client7z/commands.h"
 #include "client7z/file_streams.h"
 #include "client7z/paths.h"
+#include "client7z/progress.h"
 
 namespace client7z {
 namespace {
@@ -64,16 +65,22 @@ int CollectItems(const std::vector<std::wstring>& files, std::vector<PackItem>& 
 
 class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
  public:
-  UpdateCallback(const std::vector<PackItem>& items, const Password& password)
-      : items_(items), password_(password) {}
+  UpdateCallback(const std::vector<PackItem>& items, const Password& password,
+                 ProgressReport& progress)
+      : items_(items), password_(password), progress_(progress) {}
 
   // The handler asks the update callback whether to encrypt, and with what.
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     return password_.Answers(iid, out) ? S_OK : ComObject::QueryInterface(iid, out);
   }
 
-  STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
-  STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
+  // The codec counts the files' bytes it has read; E_ABORT stops it.
+  STDMETHODIMP SetTotal(UInt64 total) noexcept override {
+    return progress_.Total(total) ? S_OK : E_ABORT;
+  }
+  STDMETHODIMP SetCompleted(const UInt64* done) noexcept override {
+    return !done || progress_.Done(*done) ? S_OK : E_ABORT;
+  }
 
   STDMETHODIMP GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
                                  UInt32* indexInArchive) noexcept override {
@@ -151,6 +158,7 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
   }
   const std::vector<PackItem>& items_;
   PasswordForPacking password_;
+  ProgressReport& progress_;
   std::vector<std::unique_ptr<InFileStream>> streams_;
   int failure_ = kClient7zOk;
 };
@@ -190,7 +198,8 @@ HRESULT ApplySettings(IOutArchive* archive, unsigned threads, const Password& pa
 }  // namespace
 
 int PackFiles(const Codec& codec, const std::wstring& archivePath,
-              const std::vector<std::wstring>& files, unsigned threads, const Password& password) {
+              const std::vector<std::wstring>& files, unsigned threads, const Password& password,
+              ProgressReport& progress) {
   std::vector<PackItem> items;
   if (int r = CollectItems(files, items); r != kClient7zOk) return r;
 
@@ -198,7 +207,7 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
   if (finalPath.empty()) return kClient7zArchiveWriteFailed;
   std::wstring partPath = finalPath + L"." + std::to_wstring(GetCurrentProcessId()) + L".part";
 
-  UpdateCallback callback(items, password);
+  UpdateCallback callback(items, password, progress);
   OutFileStream out(
       pf::win::unique_hfile(CreateFileW(partPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
@@ -212,8 +221,9 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
       result = kClient7zCodecRefused;
     } else {
       hr = archive->UpdateItems(&out, static_cast<UInt32>(items.size()), &callback);
-      // An input failure counts even if the handler carried on past it.
-      result = callback.failure();
+      // An input failure counts even if the handler carried on past it; a
+      // cancel counts before anything else.
+      result = progress.cancelled() ? kClient7zCancelled : callback.failure();
       if (hr != S_OK) {
         if (result == kClient7zOk)
           result = out.failed()          ? kClient7zArchiveWriteFailed
@@ -227,6 +237,7 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     result = kClient7zArchiveWriteFailed;
   if (result != kClient7zOk) DeleteFileW(partPath.c_str());
+  if (result == kClient7zOk) progress.Finish();
   return result;
 }
 

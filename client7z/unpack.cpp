@@ -1,5 +1,9 @@
 // The "x" command: an IArchiveExtractCallback that checks every entry's
-// path before anything is written and keeps each file's time.
+// path before anything is written and keeps each file's time. It remembers
+// what it wrote, so a cancelled call can take all of it back: a file that
+// was already in the target is replaced only after the whole archive came
+// out (its replacement waits beside it), and the files and folders the call
+// created are removed.
 #include <memory>
 
 #include "client7z/archive_reader.h"
@@ -13,17 +17,23 @@ namespace {
 
 class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
  public:
-  ExtractCallback(std::wstring target, const Password& password)
-      : target_(std::move(target)), password_(password) {}
+  ExtractCallback(std::wstring target, const Password& password, ProgressReport& progress)
+      : target_(std::move(target)), password_(password), progress_(progress) {}
   void Attach(IInArchive* archive) { archive_ = archive; }
+  std::vector<std::wstring>& madeFolders() { return madeFolders_; }
 
   // An archive whose names are readable may still hold encrypted data.
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     return password_.Answers(iid, out) ? S_OK : ComObject::QueryInterface(iid, out);
   }
 
-  STDMETHODIMP SetTotal(UInt64) noexcept override { return S_OK; }
-  STDMETHODIMP SetCompleted(const UInt64*) noexcept override { return S_OK; }
+  // The codec counts the unpacked bytes; E_ABORT stops it.
+  STDMETHODIMP SetTotal(UInt64 total) noexcept override {
+    return progress_.Total(total) ? S_OK : E_ABORT;
+  }
+  STDMETHODIMP SetCompleted(const UInt64* done) noexcept override {
+    return !done || progress_.Done(*done) ? S_OK : E_ABORT;
+  }
 
   STDMETHODIMP GetStream(UInt32 index, ISequentialOutStream** outStream,
                          Int32 askExtractMode) noexcept override {
@@ -41,22 +51,29 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
       std::wstring full = target_ + L"\\" + *relative;
       bool folder = isDir.value().vt == VT_BOOL && isDir.value().boolVal != VARIANT_FALSE;
       if (folder) {
-        if (!CreateFolders(full)) Note(kClient7zTargetWriteFailed);
+        if (!CreateFolders(full, &madeFolders_)) Note(kClient7zTargetWriteFailed);
         return S_OK;
       }
-      if (!CreateFolders(FolderOf(full))) {
+      if (!CreateFolders(FolderOf(full), &madeFolders_)) {
         Note(kClient7zTargetWriteFailed);
         return S_OK;
       }
-      pf::win::unique_hfile file(CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+      // Something already at that path (a file of the target, or one this
+      // call wrote for an earlier entry of the same name) is replaced last.
+      bool replaces = GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
+      std::wstring path =
+          replaces ? full + L"." + std::to_wstring(GetCurrentProcessId()) + L".part" : full;
+      pf::win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) {
         Note(kClient7zTargetWriteFailed);
         return S_OK;
       }
+      written_.push_back(path);
+      if (replaces) replacements_.push_back({path, full});
       streams_.push_back(std::make_unique<OutFileStream>(std::move(file)));
       current_ = streams_.back().get();
-      currentPath_ = full;
+      currentPath_ = path;
       hasTime_ = mtime.value().vt == VT_FILETIME;
       if (hasTime_) time_ = mtime.value().filetime;
     } catch (...) {
@@ -108,7 +125,34 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   }
   int failure() const { return failure_; }
 
+  // After an extraction that was not cancelled: each replacement takes the
+  // place of the file it waited beside.
+  void Replace() {
+    CloseAll();
+    for (const auto& [part, final] : replacements_) {
+      if (GetFileAttributesW(part.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // damaged
+      if (!MoveFileExW(part.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(part.c_str());
+        Note(kClient7zTargetWriteFailed);
+      }
+    }
+  }
+
+  // After a cancel: every file this call created goes, then every folder it
+  // made (innermost first); what the target held before is left alone.
+  void TakeBack() {
+    CloseAll();
+    for (const auto& path : written_) DeleteFileW(path.c_str());
+    for (auto f = madeFolders_.rbegin(); f != madeFolders_.rend(); ++f)
+      RemoveDirectoryW(f->c_str());
+  }
+
  private:
+  void CloseAll() {
+    current_ = nullptr;
+    for (auto& stream : streams_) stream->Close();
+  }
+
   bool Accepts(REFIID iid) const override {
     return iid == IID_IArchiveExtractCallback || iid == IID_IProgress;
   }
@@ -128,7 +172,11 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   IInArchive* archive_ = nullptr;
   std::wstring target_;
   PasswordAnswer password_;
+  ProgressReport& progress_;
   std::vector<std::unique_ptr<OutFileStream>> streams_;
+  std::vector<std::wstring> written_;  // every file created, replacements included
+  std::vector<std::pair<std::wstring, std::wstring>> replacements_;  // written, final
+  std::vector<std::wstring> madeFolders_;                            // outermost first
   OutFileStream* current_ = nullptr;
   std::wstring currentPath_;
   bool hasTime_ = false;
@@ -139,34 +187,45 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
 
 }  // namespace
 
-bool CreateFolders(const std::wstring& folder) {
+bool CreateFolders(const std::wstring& folder, std::vector<std::wstring>* made) {
   if (folder.empty()) return false;
   DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   std::wstring parent = FolderOf(folder);
   // Stop at the root of the long form ("\\?\C:" or "\\?\UNC\server\share").
-  if (!parent.empty() && parent.size() > 6 && !CreateFolders(parent)) return false;
-  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  if (!parent.empty() && parent.size() > 6 && !CreateFolders(parent, made)) return false;
+  if (CreateDirectoryW(folder.c_str(), nullptr)) {
+    if (made) made->push_back(folder);
+    return true;
+  }
+  return GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
-                  const std::wstring& targetFolder, const Password& password) {
+                  const std::wstring& targetFolder, const Password& password,
+                  ProgressReport& progress) {
   std::wstring target = LongPath(targetFolder);
   if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
 
-  ExtractCallback callback(target, password);  // outlives the handler
+  ExtractCallback callback(target, password, progress);  // outlives the handler
   OpenedArchive archive(password);
   if (int r = archive.Open(codec, location); r != kClient7zOk) return r;
-  if (!CreateFolders(target)) return kClient7zTargetWriteFailed;
+  if (!CreateFolders(target, &callback.madeFolders())) return kClient7zTargetWriteFailed;
   callback.Attach(archive.get());
   archive.UseDecodingThreads();
   if (archive.passwordProven()) callback.PasswordProven();
   HRESULT hr = archive.get()->Extract(nullptr, static_cast<UInt32>(-1), 0, &callback);
+  if (progress.cancelled()) {
+    callback.TakeBack();
+    return kClient7zCancelled;
+  }
   if (hr != S_OK) callback.Abandon();
+  callback.Replace();
   int result = callback.failure();
   if (result == kClient7zOk && hr != S_OK) result = callback.StopFailure(hr);
+  if (result == kClient7zOk) progress.Finish();
   return result;
 }
 

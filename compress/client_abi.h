@@ -1,4 +1,5 @@
-// How the build calls the client library's export "Decompress": its strings
+// How the build calls the client library's exports "Decompress" and
+// "DecompressEx" (client7z/client7z.h has their contract): their strings
 // are UTF-16, on Windows wchar_t, natively (the test stand-in) char16_t.
 #pragma once
 #include <string>

@@ -64,7 +64,7 @@ std::u16string DescribeClientResult(int result, const std::u16string& path) {
       sentence = u"The compression client ran out of memory or failed unexpectedly";
       break;
     case kClient7zCancelled:
-      sentence = u"The compression client's work was cancelled";
+      sentence = u"The compression client was cancelled";
       break;
     case kClient7zPasswordNeeded:
       sentence = u"The archive is encrypted and needs a password";

@@ -10,6 +10,7 @@
 #include "compress/client_result.h"
 #include "compress/work_folder.h"
 #include "engine/build_failure.h"
+#include "engine/build_progress.h"
 #include "engine/package_names.h"
 #include "engine/path_helpers.h"
 #include "platform/engine_message.h"
@@ -24,6 +25,12 @@ struct PackFailure {
   int result;
   std::u16string file;
 };
+
+// The client's progress, as the build's packing stage.
+int ForwardPacking(void*, unsigned long long done, unsigned long long total) {
+  ReportBuildProgress(BuildStage::kPacking, done, total);
+  return 0;
+}
 
 // The packing call proper, steps 3 to 10; the caller cleans up after it.
 // The archive and the library copies go into `workFolder`, made here under
@@ -76,8 +83,7 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
   // An encrypted archive: the password goes through the options, never
   // into the argument list or a trace line.
   const std::u16string* password = ArchivePassword();
-  auto decompressEx =
-      password ? reinterpret_cast<DecompressExFunction>(library->Symbol("DecompressEx")) : nullptr;
+  auto decompressEx = reinterpret_cast<DecompressExFunction>(library->Symbol("DecompressEx"));
   std::optional<PackFailure> failure;
   if (!decompress || (password && !decompressEx)) {
     Write(u"CompressFiles:- GetProcAddress is NULL");
@@ -88,9 +94,13 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
                             programFolder + u"\\" + std::u16string(kClientLibraryName)};
   } else {
     if (password) Write(u"CompressFiles:- the archive is encrypted");
+    // The options go only to a client that has the second entry; someone
+    // watching the build (the console) gets the packing progress through it.
     ClientOptions options;
     if (password) options.password = ClientText(*password);
-    int getCompressResult = password
+    if (BuildProgressWatched()) options.progress = &ForwardPacking;
+    bool withOptions = decompressEx && (password || options.progress);
+    int getCompressResult = withOptions
                                 ? decompressEx(3, compressInputData, files.data(), count, &options)
                                 : decompress(3, compressInputData, files.data(), count);
     Write(u"CompressFiles:- getCompressResult: %d", getCompressResult);

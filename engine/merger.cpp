@@ -130,6 +130,7 @@ void MergeIntoSingleFile(const ByteBuffer& headerArray, const std::u16string& ou
   std::u16string outputPath = OutputPathOf(outputFilepath, outputFileName);
   auto output = OutputSink::Create(outputPath);
   if (!output) FailToWrite(outputPath);
+  output->ExpectSize(agentLength + headerArray.size() + totalDataSize);
   switch (output->CopyFrom(*agent, agentLength)) {
     case OutputSink::Copy::kDone:
       break;

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "engine/build_progress.h"
+
 namespace pf {
 namespace {
 
@@ -78,6 +80,7 @@ OutputSink::~OutputSink() {
 bool OutputSink::Write(const void* data, std::size_t size) {
   if (OutputsCancelled() || !file_.Write(data, size)) return false;
   written_ += size;
+  if (expected_ > 0) ReportBuildProgress(BuildStage::kWriting, written_, expected_);
   return true;
 }
 

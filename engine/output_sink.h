@@ -27,6 +27,9 @@ class OutputSink {
   // Closes the temporary file and moves it over the final path; refused
   // after CancelOutputs.
   bool Commit();
+  // The package's size when complete: from then on each write is reported
+  // as build progress.
+  void ExpectSize(std::uint64_t size) { expected_ = size; }
 
   std::uint64_t written() const { return written_; }
   const std::u16string& temporaryPath() const { return tempPath_; }
@@ -39,6 +42,7 @@ class OutputSink {
   std::u16string finalPath_;
   std::vector<std::uint8_t> chunk_;
   std::uint64_t written_ = 0;
+  std::uint64_t expected_ = 0;
   bool committed_ = false;
 };
 

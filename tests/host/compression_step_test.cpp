@@ -275,7 +275,7 @@ TEST(ClientResultText, EachResultIsASentenceNamingTheFileWhenKnown) {
   for (const auto& c : cases) EXPECT_EQ(DescribeClientResult(c.result, c.path), c.text);
   // Every code the client can return has its own sentence.
   std::vector<std::u16string> seen;
-  for (int r = kClient7zBadArguments; r <= kClient7zInternalError; ++r) {
+  for (int r = kClient7zBadArguments; r <= kClient7zWrongPassword; ++r) {
     auto text = DescribeClientResult(r, u"");
     EXPECT_EQ(text.find(u"unknown"), std::u16string::npos) << r;
     EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << r;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "engine/build_failure.h"
+#include "engine/build_progress.h"
 #include "engine/header_reader.h"
 #include "engine/merger.h"
 #include "engine/output_sink.h"
@@ -103,6 +104,24 @@ TEST_F(MergerTest, WritesAgentHeaderAndEveryBlockInOrder) {
   EXPECT_EQ(h.entries.back().flag, 1);
   EXPECT_EQ(offset, pkg.size());  // nothing after the last block
   ExpectOutputFolder({u"setup.exe"});
+}
+
+TEST_F(MergerTest, WritingIsReportedByTheByteUpToThePackagesSize) {
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> writes;
+  SetBuildProgressHandler([&](BuildStage stage, std::uint64_t done, std::uint64_t total) {
+    if (stage == BuildStage::kWriting) writes.emplace_back(done, total);
+  });
+  std::u16string big = ws_.File(u"data\\big.zip", std::string(3u << 20, 'z'));
+  bool built = Build({big}, {0});
+  SetBuildProgressHandler({});
+  ASSERT_TRUE(built);
+  const std::uint64_t size = test::ReadAll(out_ + u"\\setup.exe").size();
+  ASSERT_GE(writes.size(), 3u);  // the file is copied in several chunks
+  for (std::size_t i = 1; i < writes.size(); ++i) {
+    EXPECT_GT(writes[i].first, writes[i - 1].first);
+    EXPECT_EQ(writes[i].second, size);
+  }
+  EXPECT_EQ(writes.back(), std::make_pair(size, size));
 }
 
 TEST_F(MergerTest, OutputNameAlwaysGetsExeAppended) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -534,6 +535,162 @@ TEST(SafeEntryPath, KeepsRelativeNamesAndRefusesEveryWayOut) {
       EXPECT_FALSE(got.has_value()) << pf::ToUtf8(pf::FromWide(c.entry));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+using DecompressExFn = int (*)(int, const wchar_t* const*, const wchar_t* const*, int,
+                               const Client7zOptions*);
+
+// What the callback saw; it asks to stop once `stopAt` of the total is done.
+struct Watch {
+  std::vector<std::pair<unsigned long long, unsigned long long>> calls;
+  double stopAt = 2.0;  // past the end: never
+  static int Called(void* context, unsigned long long done, unsigned long long total) {
+    auto* self = static_cast<Watch*>(context);
+    self->calls.emplace_back(done, total);
+    return total > 0 && static_cast<double>(done) >= self->stopAt * static_cast<double>(total);
+  }
+};
+
+// Bytes LZMA cannot shrink much, so both directions take many progress steps.
+std::string Noise(std::size_t size, std::uint32_t seed) {
+  std::string bytes(size, '\0');
+  for (auto& b : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    b = static_cast<char>(seed >> 24);
+  }
+  return bytes;
+}
+
+class Client7zProgressTest : public Client7zTest {
+ protected:
+  void SetUp() override {
+    Client7zTest::SetUp();
+    decompressEx_ = reinterpret_cast<DecompressExFn>(
+        reinterpret_cast<void*>(GetProcAddress(library_.get(), "DecompressEx")));
+    ASSERT_NE(decompressEx_, nullptr);
+    // Three files, one in a folder of the archive, 12 MiB in all.
+    for (int i = 0; i < 3; ++i) {
+      std::u16string name = u"in" + pf::FromUtf8(std::to_string(i)) + u".bin";
+      inputs_.push_back(Long(ws_.File(name, Noise(std::size_t{4} << 20, 7u + i))));
+    }
+  }
+
+  int CallEx(const wchar_t* command, const std::wstring& archive,
+             const std::vector<std::wstring>& files, Watch& watch) {
+    const wchar_t* argv[] = {self_.c_str(), command, archive.c_str()};
+    std::vector<const wchar_t*> list;
+    for (const auto& f : files) list.push_back(f.c_str());
+    Client7zOptions options{sizeof(Client7zOptions), &Watch::Called, &watch, nullptr};
+    return decompressEx_(3, argv, list.data(), static_cast<int>(list.size()), &options);
+  }
+
+  DecompressExFn decompressEx_ = nullptr;
+  std::vector<std::wstring> inputs_;
+};
+
+// Done never goes down and never passes the total, the total never
+// shrinks, there are steps in between, and a call that succeeded ends at
+// the total it announced.
+void ExpectSteadyProgress(const Watch& watch, unsigned long long total) {
+  ASSERT_FALSE(watch.calls.empty());
+  unsigned long long lastDone = 0, lastTotal = 0;
+  int between = 0;
+  for (const auto& [done, all] : watch.calls) {
+    EXPECT_GE(done, lastDone);
+    EXPECT_GE(all, lastTotal);
+    EXPECT_LE(done, all);
+    if (done > 0 && done < total) ++between;
+    lastDone = done;
+    lastTotal = all;
+  }
+  EXPECT_GE(between, 3);
+  EXPECT_EQ(watch.calls.back(), std::make_pair(total, total));
+}
+
+TEST_F(Client7zProgressTest, PackAndUnpackReportSteadilyAndEndAtTheTotal) {
+  const unsigned long long total = 3ull * (4u << 20);
+  std::wstring archive = Long(ws_.Path(u"all.7z"));
+  Watch pack;
+  ASSERT_EQ(CallEx(L"a", archive, inputs_, pack), kClient7zOk);
+  ExpectSteadyProgress(pack, total);
+  Watch unpack;
+  std::wstring target = Long(ws_.Path(u"out"));
+  ASSERT_EQ(CallEx(L"x", archive, {target}, unpack), kClient7zOk);
+  ExpectSteadyProgress(unpack, total);
+  EXPECT_EQ(Tree(target).size(), 3u);
+  // "l" decodes nothing and says nothing.
+  Watch list;
+  EXPECT_EQ(CallEx(L"l", archive, {}, list), kClient7zOk);
+  EXPECT_TRUE(list.calls.empty());
+}
+
+TEST_F(Client7zProgressTest, ACancelLeavesNoPartialArchiveOrFiles) {
+  std::wstring archive = Long(ws_.Path(u"all.7z"));
+  {
+    Watch none;
+    ASSERT_EQ(CallEx(L"a", archive, inputs_, none), kClient7zOk);
+  }
+  const std::string packed = ReadBytes(archive);
+  // The target already holds a file of the same name as an entry, and one
+  // of its own: a cancelled unpack leaves both as they were.
+  std::wstring target = Long(ws_.Folder(u"target"));
+  WriteBytes(target + L"\\in0.bin", "the user's own in0");
+  WriteBytes(target + L"\\mine.txt", "mine");
+  const auto targetBefore = Tree(target);
+
+  struct Case {
+    const wchar_t* command;
+    double stopAt;  // of the total
+  };
+  // At the first report, and late, when whole files are already out.
+  const Case cases[] = {{L"a", 0.0}, {L"a", 0.7}, {L"x", 0.0}, {L"x", 0.7}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(pf::ToUtf8(pf::FromWide(c.command)) + " at " + std::to_string(c.stopAt));
+    const auto rootBefore = pf::test::ListFolder(ws_.root());
+    Watch watch;
+    watch.stopAt = c.stopAt;
+    if (c.command[0] == L'a') {
+      // Replacing the good archive: it stays, and nothing is left beside it.
+      EXPECT_EQ(CallEx(L"a", archive, inputs_, watch), kClient7zCancelled);
+      EXPECT_TRUE(ReadBytes(archive) == packed);
+      // A new archive: none is made.
+      Watch again;
+      again.stopAt = c.stopAt;
+      EXPECT_EQ(CallEx(L"a", Long(ws_.Path(u"new.7z")), inputs_, again), kClient7zCancelled);
+    } else {
+      EXPECT_EQ(CallEx(L"x", archive, {target}, watch), kClient7zCancelled);
+      EXPECT_EQ(Tree(target), targetBefore);
+      // A target the call had to make, folders above it included, is gone.
+      Watch again;
+      again.stopAt = c.stopAt;
+      EXPECT_EQ(CallEx(L"x", archive, {Long(ws_.Path(u"made\\deeper"))}, again),
+                kClient7zCancelled);
+    }
+    EXPECT_EQ(pf::test::ListFolder(ws_.root()), rootBefore);
+    ASSERT_FALSE(watch.calls.empty());
+    if (c.stopAt > 0) {
+      EXPECT_GT(watch.calls.back().first, 0u);
+    }
+  }
+  // Not cancelled, the same call replaces the target's file.
+  Watch none;
+  ASSERT_EQ(CallEx(L"x", archive, {target}, none), kClient7zOk);
+  EXPECT_TRUE(ReadBytes(target + L"\\in0.bin") == ReadBytes(inputs_[0]));
+  EXPECT_EQ(ReadBytes(target + L"\\mine.txt"), "mine");
+  EXPECT_EQ(Tree(target).size(), 4u);
+}
+
+TEST_F(Client7zProgressTest, NullOptionsAreDecompressAndATooSmallStructIsRefused) {
+  std::wstring archive = Long(ws_.Path(u"plain.7z"));
+  const wchar_t* argv[] = {self_.c_str(), L"a", archive.c_str()};
+  const wchar_t* files[] = {inputs_[0].c_str()};
+  EXPECT_EQ(decompressEx_(3, argv, files, 1, nullptr), kClient7zOk);
+  Client7zOptions tiny{sizeof(unsigned), nullptr, nullptr, nullptr};
+  EXPECT_EQ(decompressEx_(3, argv, files, 1, &tiny), kClient7zBadArguments);
 }
 
 }  // namespace

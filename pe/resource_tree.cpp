@@ -77,7 +77,8 @@ struct TreeReader {
     std::uint64_t at = std::uint64_t{directoryStart} + offset;
     if (!Fits(at, 16, section.size())) return Fail("resource data entry outside the section");
     std::uint32_t rva = Get32(section, at), size = Get32(section, at + 4);
-    auto where = image.FileOffset(rva, size);
+    // Empty data needs no bytes (a writer may point it just past the end).
+    auto where = size ? image.FileOffset(rva, size) : std::optional<std::uint32_t>(0);
     if (!where) return Fail("resource data outside the file");
     // Data entries of a real tree name distinct bytes of the file; many
     // naming the same large block would only multiply memory.

@@ -108,8 +108,12 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
   Section& rs = sections[*target];
   rs.virtualSize = static_cast<std::uint32_t>(rsrc.size());
   rs.rawSize = static_cast<std::uint32_t>(AlignUp(rsrc.size(), im.fileAlignment));
-  if (std::uint64_t{rs.virtualAddress} + rs.virtualSize > 0xFFFFFFFFull)
-    return Refuse("image larger than 4 GiB");
+  // The image must still end, aligned, within 32 bits (as the parser
+  // requires of every section).
+  for (const auto& sec : sections)
+    if (Beyond32Bits(
+            AlignUp(std::uint64_t{sec.virtualAddress} + sec.MemorySize(), im.sectionAlignment)))
+      return Refuse("image larger than 4 GiB");
 
   // The headers: one more section entry must fit before the first section,
   // over bytes nothing uses.

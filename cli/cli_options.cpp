@@ -7,8 +7,8 @@
 #include "icon/ico_file.h"
 #include "packforge_version.h"
 #include "platform/os.h"
-#include "wizard/rules/data_files_rules.h"
-#include "wizard/rules/page_rules.h"
+#include "settings/data_files_rules.h"
+#include "settings/page_rules.h"
 
 namespace pf {
 namespace {

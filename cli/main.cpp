@@ -4,6 +4,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -108,6 +109,12 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+  // The build works under %temp%, which a Linux shell rarely sets: the
+  // system's temporary folder stands in for it.
+  if (!std::getenv("temp") && !std::getenv("TEMP")) {
+    const char* tmp = std::getenv("TMPDIR");
+    setenv("temp", tmp && *tmp ? tmp : "/tmp", 0);
+  }
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(pf::FromUtf8(argv[i]));
   return Run(args);

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "client7z/client7z.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 
 namespace client7z {
@@ -39,14 +40,13 @@ OpenedArchive::~OpenedArchive() {
 }
 
 int OpenedArchive::Open(const Codec& codec, const ArchiveLocation& location) {
-  std::wstring source = LongPath(location.path);
+  std::wstring source = FullPath(location.path);
   if (source.empty()) return kClient7zArchiveOpenFailed;
-  pf::win::unique_hfile file(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file = OpenForReading(source, false);
   if (!file) return kClient7zArchiveOpenFailed;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) return kClient7zArchiveOpenFailed;
-  auto fileLength = static_cast<std::uint64_t>(size.QuadPart);
+  auto size = SizeOf(file);
+  if (!size) return kClient7zArchiveOpenFailed;
+  std::uint64_t fileLength = *size;
   std::uint64_t base = 0, length = fileLength;
   if (location.range) {
     std::tie(base, length) = *location.range;

@@ -67,8 +67,19 @@ enum Client7zResult {
   kClient7zInternalError = 14       // out of memory or another unexpected failure
 };
 
+// UTF-16 code units: wchar_t on Windows, char16_t natively.
+#ifdef _WIN32
+typedef wchar_t Client7zChar;
+#else
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+typedef char16_t Client7zChar;
+#endif
+
 // Exported undecorated as "Decompress" (see client7z.def).
-int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count);
+int Decompress(int argc, const Client7zChar* const* argv, const Client7zChar* const* files,
+               int count);
 
 #ifdef __cplusplus
 }

@@ -31,7 +31,4 @@ int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
 // "l": opens the archive and checks every entry's name as "x" would.
 int ListArchive(const Codec& codec, const ArchiveLocation& archive);
 
-// Makes `folder` (a long path) and every missing folder above it.
-bool CreateFolders(const std::wstring& folder);
-
 }  // namespace client7z

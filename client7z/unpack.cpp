@@ -6,6 +6,7 @@
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
 #include "client7z/file_streams.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 
 namespace client7z {
@@ -42,8 +43,7 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
         Note(kClient7zTargetWriteFailed);
         return S_OK;
       }
-      pf::win::unique_hfile file(CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      FileHandle file = CreateForWriting(full, false);
       if (!file) {
         Note(kClient7zTargetWriteFailed);
         return S_OK;
@@ -52,7 +52,9 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
       current_ = streams_.back().get();
       currentPath_ = full;
       hasTime_ = mtime.value().vt == VT_FILETIME;
-      if (hasTime_) time_ = mtime.value().filetime;
+      if (hasTime_)
+        time_ = (static_cast<std::uint64_t>(mtime.value().filetime.dwHighDateTime) << 32) |
+                mtime.value().filetime.dwLowDateTime;
     } catch (...) {
       Note(kClient7zInternalError);
       return E_OUTOFMEMORY;
@@ -69,11 +71,11 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     OutFileStream* done = current_;
     current_ = nullptr;
     if (hasTime_ && opRes == NArchive::NExtract::NOperationResult::kOK)
-      SetFileTime(done->handle(), nullptr, nullptr, &time_);
+      SetModified(done->file(), time_);
     bool closed = done->Close();
     if (opRes != NArchive::NExtract::NOperationResult::kOK || !closed) {
       // A damaged or short file is not left looking like a good one.
-      DeleteFileW(currentPath_.c_str());
+      RemoveFile(currentPath_);
       Note(opRes != NArchive::NExtract::NOperationResult::kOK ? kClient7zDataError
                                                               : kClient7zTargetWriteFailed);
     }
@@ -96,26 +98,16 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   OutFileStream* current_ = nullptr;
   std::wstring currentPath_;
   bool hasTime_ = false;
-  FILETIME time_{};
+  std::uint64_t time_ = 0;
   int failure_ = kClient7zOk;
 };
 
 }  // namespace
 
-bool CreateFolders(const std::wstring& folder) {
-  if (folder.empty()) return false;
-  DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  std::wstring parent = FolderOf(folder);
-  // Stop at the root of the long form ("\\?\C:" or "\\?\UNC\server\share").
-  if (!parent.empty() && parent.size() > 6 && !CreateFolders(parent)) return false;
-  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
                   const std::wstring& targetFolder) {
-  std::wstring target = LongPath(targetFolder);
-  if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
+  std::wstring target = FullPath(targetFolder);
+  if (FullPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
 

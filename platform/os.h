@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -130,34 +131,38 @@ class Library {
 // stand-in library).
 std::optional<Library> LoadLibraryAt(const std::u16string& path);
 
-// A resource update of an executable (BeginUpdateResourceW, existing
-// resources kept). Dropped without Commit, the changes are discarded.
+// A resource update of an executable, as BeginUpdateResourceW /
+// UpdateResourceW / EndUpdateResourceW behave (existing resources kept), on
+// every platform through our own PE writer, so both write the same bytes.
+// Nothing touches the file before End(false); dropped without it, the
+// changes are discarded.
 using ResourceName = std::variant<std::uint16_t, std::u16string>;
+struct PendingResources;
 class ResourceUpdate {
  public:
-  ResourceUpdate() = default;
-  explicit ResourceUpdate(void* handle) : handle_(handle) {}
-  ResourceUpdate(ResourceUpdate&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = nullptr;
-  }
+  ResourceUpdate();
+  explicit ResourceUpdate(std::unique_ptr<PendingResources> pending);
+  ResourceUpdate(ResourceUpdate&& other) noexcept;
   ResourceUpdate& operator=(ResourceUpdate&&) = delete;
   ResourceUpdate(const ResourceUpdate&) = delete;
   ResourceUpdate& operator=(const ResourceUpdate&) = delete;
-  ~ResourceUpdate() { End(true); }
-  // UpdateResourceW.
+  ~ResourceUpdate();
+  // Adds or replaces one resource; no data (null, 0) deletes it.
   bool Update(const ResourceName& type, const ResourceName& name, std::uint16_t language,
               const std::uint8_t* data, std::size_t size);
-  // EndUpdateResourceW: discard false writes the changes into the file.
+  // Discard false writes the changes into the file: a new file beside it
+  // replaces it in one step, so a failure leaves it as it was.
   bool End(bool discard);
 
  private:
-  void* handle_ = nullptr;
+  std::unique_ptr<PendingResources> pending_;
 };
-// With `deleteExisting`, the update starts from no resources at all.
+// With `deleteExisting`, the update starts from no resources at all. A file
+// that is no well-formed PE image is refused (nothing).
 std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string& path,
                                                   bool deleteExisting = false);
-// Every resource of an executable, the file loaded as data (natively there
-// is no resource reader: always nothing).
+// Every resource of an executable, in directory order; nothing when the
+// file cannot be read or is no well-formed PE image.
 struct Resource {
   ResourceName type, name;
   std::uint16_t language = 0;

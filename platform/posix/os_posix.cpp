@@ -274,21 +274,6 @@ std::optional<Library> LoadLibraryAt(const std::u16string& path) {
   return Library(module);
 }
 
-bool ResourceUpdate::Update(const ResourceName&, const ResourceName&, std::uint16_t,
-                            const std::uint8_t*, std::size_t) {
-  return false;
-}
-bool ResourceUpdate::End(bool) {
-  handle_ = nullptr;
-  return false;
-}
-std::optional<ResourceUpdate> BeginResourceUpdate(const std::u16string&, bool) {
-  return std::nullopt;
-}
-std::optional<std::vector<Resource>> ReadResources(const std::u16string&) {
-  return std::nullopt;
-}
-
 void ShowMessage(const std::u16string& text, const std::u16string& caption) {
   std::cerr << ToUtf8(caption) << ": " << ToUtf8(text) << "\n";
 }

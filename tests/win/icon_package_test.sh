@@ -2,8 +2,8 @@
 # A package built by packforge-cli.exe with an ordinary application icon as
 # an icon converter writes it (256 pixels as PNG, then 48, 32 and 16),
 # checked from outside: wrestool lists and extracts every image and the
-# group that describes them; the package still extracts; and the
-# icon as Windows draws it is saved as icon_package.png in TEST_DIR.
+# group that describes them; the package still extracts, signed or not;
+# and the icon as Windows draws it is saved as icon_package.png in TEST_DIR.
 #
 # usage: icon_package_test.sh BIN_DIR TEST_DIR
 set -euo pipefail
@@ -51,6 +51,19 @@ PY
 
 "$wine_run" pkg.exe /S "/D=$(win "$work/out")" 2>/dev/null || fail "the package did not extract (exit $?)"
 cmp -s data.txt out/data.txt || fail "extracted data.txt differs"
+
+# Signed as a vendor signs what it ships (a throwaway self-signed
+# certificate): the signature over the stamped image verifies, and the
+# signed package still extracts.
+openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Packforge test" -days 2 \
+  -keyout key.pem -out cert.pem > openssl.log 2>&1 || { cat openssl.log >&2; fail "no test certificate"; }
+osslsigncode sign -certs cert.pem -key key.pem -n "Packforge test" -in pkg.exe -out signed.exe \
+  > sign.log 2>&1 || { cat sign.log >&2; fail "osslsigncode could not sign the package"; }
+osslsigncode verify -CAfile cert.pem -in signed.exe > verify.log 2>&1 ||
+  { cat verify.log >&2; fail "the signed package does not verify"; }
+"$wine_run" signed.exe /S "/D=$(win "$work/signed-out")" 2>/dev/null ||
+  fail "the signed package did not extract (exit $?)"
+cmp -s data.txt signed-out/data.txt || fail "data.txt extracted from the signed package differs"
 
 "$wine_run" "$tests/icon_snapshot.exe" "$(win "$work/pkg.exe")" "$(win "$work/snap.bmp")" 2>/dev/null ||
   fail "the package's icon could not be drawn at every size"

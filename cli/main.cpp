@@ -88,7 +88,13 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"packforge-cli: Problem in creating the Self Extracting file");
     return pf::kCliBuildFailed;
   }
-  Say(u"packforge-cli: wrote " + pf::OutputPathOf(s.outputFilepath, s.outputFileName));
+  std::u16string written = pf::OutputPathOf(s.outputFilepath, s.outputFileName);
+#ifndef _WIN32
+  // The engine's paths use "\\"; a Linux user reads the path as typed.
+  for (auto& c : written)
+    if (c == u'\\') c = u'/';
+#endif
+  Say(u"packforge-cli: wrote " + written);
   return pf::kCliBuilt;
 }
 

@@ -90,7 +90,7 @@ int Run(const std::vector<std::u16string>& args) {
   }
   std::u16string written = pf::OutputPathOf(s.outputFilepath, s.outputFileName);
 #ifndef _WIN32
-  // The engine's paths use "\\"; a Linux user reads the path as typed.
+  // The engine separates with backslashes; a Linux user reads "/".
   for (auto& c : written)
     if (c == u'\\') c = u'/';
 #endif

@@ -26,6 +26,11 @@ inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
 inline bool Fits(std::uint64_t at, std::uint64_t count, std::uint64_t size) {
   return at <= size && count <= size - at;
 }
+// Offsets and sizes are 32-bit fields. Taken as a parameter, so that a
+// size_t of a 32-bit host can be asked without an always-false comparison.
+inline bool Beyond32Bits(std::uint64_t value) {
+  return value > 0xFFFFFFFFull;
+}
 inline std::uint64_t AlignUp(std::uint64_t v, std::uint32_t alignment) {
   return (v + alignment - 1) / alignment * alignment;
 }

@@ -145,7 +145,7 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
       continue;
     }
     out.resize(AlignUp(out.size(), im.fileAlignment), 0);
-    if (out.size() > 0xFFFFFFFFull) return Refuse("file larger than 4 GiB");
+    if (Beyond32Bits(out.size())) return Refuse("file larger than 4 GiB");
     s.rawPointer = static_cast<std::uint32_t>(out.size());
     if (replaced) {
       out.insert(out.end(), rsrc.begin(), rsrc.end());
@@ -170,7 +170,7 @@ RewrittenImage ReplaceResources(std::span<const std::uint8_t> file,
     moved.push_back({static_cast<std::uint32_t>(overlayStart),
                      static_cast<std::uint32_t>(overlayEnd - overlayStart),
                      static_cast<std::uint32_t>(newOverlay)});
-  if (out.size() > 0xFFFFFFFFull) return Refuse("file larger than 4 GiB");
+  if (Beyond32Bits(out.size())) return Refuse("file larger than 4 GiB");
 
   auto rebase = [&](std::uint32_t rva) -> std::uint32_t {
     for (std::size_t i = 0; i < oldCount; ++i) {

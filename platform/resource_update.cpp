@@ -3,6 +3,7 @@
 // at End, into a new file beside it that then replaces it.
 #include <algorithm>
 
+#include "pe/byte_io.h"
 #include "pe/resource_writer.h"
 #include "platform/os.h"
 
@@ -52,7 +53,7 @@ ResourceUpdate::~ResourceUpdate() {
 
 bool ResourceUpdate::Update(const ResourceName& type, const ResourceName& name,
                             std::uint16_t language, const std::uint8_t* data, std::size_t size) {
-  if (!pending_ || (!data && size != 0) || size > 0xFFFFFFFFu) return false;
+  if (!pending_ || (!data && size != 0) || pe::Beyond32Bits(size)) return false;
   auto& list = pending_->resources;
   auto same = [&](const pe::Resource& r) {
     return r.type == type && r.name == name && r.language == language;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes the agent's package checks (PE arithmetic, header reader, entry
-# names) and the .ico reader natively with libFuzzer for a bounded time. The kept corpus in
-# tests/fuzz/corpus seeds the run; what the run finds stays in the build
+# names), the .ico reader and the PE resource writer natively with
+# libFuzzer for a bounded time. The kept corpus in tests/fuzz/corpus seeds
+# the run; what the run finds stays in the build
 # tree (merge it into the kept corpus by hand with -merge=1 when it grows).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,7 @@ seconds=${PF_FUZZ_SECONDS:-40}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_FUZZ=ON >/dev/null
 fi
-cmake --build "$build" -j 2 --target package_fuzz ico_fuzz >/dev/null
+cmake --build "$build" -j 2 --target package_fuzz ico_fuzz pe_fuzz >/dev/null
 mkdir -p "$build/corpus"
 # -max_len keeps inputs small; a crash leaves crash-* in $build and fails.
 "$build/tests/package_fuzz" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 \
@@ -20,3 +21,7 @@ mkdir -p "$build/corpus"
 mkdir -p "$build/ico_corpus"
 "$build/tests/ico_fuzz" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
   -artifact_prefix="$build/ico-" "$build/ico_corpus" 2>&1 | tail -n 12
+# The PE resource writer, seeded with the kept corpus's images.
+mkdir -p "$build/pe_corpus"
+"$build/tests/pe_fuzz" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 \
+  -artifact_prefix="$build/pe-" "$build/pe_corpus" "$here/tests/fuzz/corpus" 2>&1 | tail -n 12

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the fuzzer's first inputs: small packages (a minimal PE32+ and
-PE32 image, a header, a payload), one of them signed.
+PE32 image, a header, a payload), one of them signed, and a PE32 image
+with a resource tree for the resource writer.
 
 usage: make_seeds.py OUTDIR
 """
@@ -23,6 +24,23 @@ def pe(plus):
     sec = opt + opt_size
     struct.pack_into('<II', b, sec + 16, 0x200, 0x200)
     return b, opt + (112 if plus else 96) + 32
+
+
+def pe_with_resources():
+    """A PE32 image whose one section holds a resource tree (one icon)."""
+    b, _ = pe(False)
+    opt, sec = 0x58, 0x58 + 224
+    struct.pack_into('<II', b, opt + 32, 0x1000, 0x200)
+    struct.pack_into('<I', b, opt + 60, 0x200)
+    b[sec:sec + 8] = b'.rsrc\0\0\0'
+    struct.pack_into('<IIII', b, sec + 8, 0x5C, 0x1000, 0x200, 0x200)
+    struct.pack_into('<II', b, opt + 96 + 16, 0x1000, 0x5C)
+    tree = struct.pack('<IIHHHHII', 0, 0, 0, 0, 0, 1, 3, 0x80000018)
+    tree += struct.pack('<IIHHHHII', 0, 0, 0, 0, 0, 1, 1, 0x80000030)
+    tree += struct.pack('<IIHHHHII', 0, 0, 0, 0, 0, 1, 0, 0x48)
+    tree += struct.pack('<IIII', 0x1058, 4, 0, 0) + b'ICON'
+    b[0x200:0x200 + len(tree)] = tree
+    return b
 
 
 def header(names):
@@ -48,6 +66,8 @@ def main():
         name = 'seed-%s%s' % ('pe32plus' if plus else 'pe32', '-signed' if signed else '')
         with open(os.path.join(out, name), 'wb') as fh:
             fh.write(f)
+    with open(os.path.join(out, 'seed-pe32-resources'), 'wb') as fh:
+        fh.write(pe_with_resources())
 
 
 if __name__ == '__main__':

@@ -3,6 +3,7 @@
 # an icon converter writes it (256 pixels as PNG, then 48, 32 and 16),
 # checked from outside: wrestool lists and extracts every image and the
 # group that describes them; the package still extracts, signed or not;
+# a program whose resources are not its last section takes the same icon;
 # and the icon as Windows draws it is saved as icon_package.png in TEST_DIR.
 #
 # usage: icon_package_test.sh BIN_DIR TEST_DIR
@@ -64,6 +65,22 @@ osslsigncode verify -CAfile cert.pem -in signed.exe > verify.log 2>&1 ||
 "$wine_run" signed.exe /S "/D=$(win "$work/signed-out")" 2>/dev/null ||
   fail "the signed package did not extract (exit $?)"
 cmp -s data.txt signed-out/data.txt || fail "data.txt extracted from the signed package differs"
+
+# The same icon through the same build into a program whose resources are
+# not its last section (the test fixture stands in for the agent): wrestool
+# reads the images and the program's own named data, and the stamped
+# program still finds its resources when it runs.
+mkdir alt
+cp "$bin/packforge-cli.exe" "$bin/Client7z.dll" "$bin/7z.dll" "$bin/ZPK_ICON.ico" alt/
+cp "$tests/resource_fixture.exe" alt/SelfExtractor.exe
+"$wine_run" alt/packforge-cli.exe -o "$(win "$work")" -n alt --icon "$(win "$work/app.ico")" \
+  "$(win "$work/data.txt")" > alt.log 2>&1 || { cat alt.log >&2; fail "packforge-cli failed on the fixture"; }
+wrestool -l alt.exe > alt-listing.txt
+for want in "--type=3 --name=4 " "--type=14 --name='MAINICON' " "--type=10 --name='ALPHA' " \
+  "--type=10 --name='ZETA' " "--type=10 --name=7 "; do
+  grep -q -- "$want" alt-listing.txt || { cat alt-listing.txt >&2; fail "no $want in the stamped fixture"; }
+done
+"$wine_run" alt.exe icon 2>/dev/null || fail "the stamped fixture missed $? of its own resources"
 
 "$wine_run" "$tests/icon_snapshot.exe" "$(win "$work/pkg.exe")" "$(win "$work/snap.bmp")" 2>/dev/null ||
   fail "the package's icon could not be drawn at every size"

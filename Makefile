@@ -59,9 +59,10 @@ run: win64
 demo: win64
 	@scripts/demo.sh $(BUILD)/win64
 
-bench: win64
+bench: win64 linux
 	@bench/run.sh $(BUILD)/win64
 	@bench/extract.sh $(BUILD)/win64
+	@bench/native.sh $(BUILD)/linux
 
 # build/dist: both program folders as zips, the 32-bit program packaged by
 # itself as Packforge-<version>-setup.exe, and SHA256SUMS.

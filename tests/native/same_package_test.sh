@@ -61,8 +61,6 @@ table=(
   "everything|--icon @/custom.ico --message Unpacking --title Tools --extract-to temp --password pw --run setup.cmd @/ticked.zip --keep-packed @/kept.zip"
 )
 mkdir out-linux out-windows
-# One Wine session for every run (each run starts its own if this fails).
-"$win32/wine-env.sh" "$root/scripts/persistent-wineserver.sh" 60 >/dev/null 2>&1 || true
 for row in "${table[@]}"; do
   name=${row%%|*}
   read -r -a options <<<"${row#*|}"
@@ -86,7 +84,6 @@ done
 # The Linux-built package extracted by its own agent under Wine.
 wine_run "out-linux/archives.exe" /S "/D=$(winpath "$work/extracted")" ||
   fail "the agent failed on the Linux-built package (exit $?)"
-"$win32/wine-env.sh" sh -c 'WINEPREFIX=$PF_WINEPREFIX wineserver -w' || true
 for f in "${files[@]}"; do
   cmp "$f" "extracted/${f#in/}" || fail "extracted ${f#in/} differs"
 done

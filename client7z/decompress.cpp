@@ -16,6 +16,7 @@ namespace {
 #ifdef _WIN32
 std::vector<const wchar_t*> Wide(const Client7zChar* const* texts, int count,
                                  std::deque<std::wstring>&) {
+  if (!texts) return {};
   return std::vector<const wchar_t*>(texts, texts + count);
 }
 #else

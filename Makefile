@@ -4,9 +4,9 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: all bootstrap host win64 win32 test test-host test-win fuzz run demo bench screenshots dist format clean
+.PHONY: all bootstrap host win64 win32 linux install test test-host test-win fuzz run demo bench screenshots dist format clean
 
-all: host win64 win32
+all: host win64 win32 linux
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -30,6 +30,21 @@ win64: bootstrap $(BUILD)/win64/Makefile
 win32: bootstrap $(BUILD)/win32/Makefile
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
+# The Linux program folder, build/linux/bin: the native packforge-cli, its
+# client and codec, and the Windows files packages carry, from the i686 tree.
+$(BUILD)/linux/Makefile: | bootstrap
+	cmake -S . -B $(BUILD)/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_LINUX_PROGRAM=ON \
+	  -DPF_WINDOWS_PROGRAM_DIR=$(abspath $(BUILD))/win32/bin >/dev/null
+
+linux: win32 $(BUILD)/linux/Makefile
+	cmake --build $(BUILD)/linux -j $(JOBS)
+
+# make install PREFIX=/opt/packforge: the Linux program folder into
+# PREFIX/lib/packforge, and PREFIX/bin/packforge-cli linking to it.
+PREFIX ?= /usr/local
+install: linux
+	cmake --install $(BUILD)/linux --prefix $(PREFIX)
+
 test: all
 	scripts/with-display.sh scripts/run-tests.sh $(BUILD)
 	scripts/run-fuzz.sh $(BUILD)/fuzz
@@ -44,11 +59,12 @@ run: win64
 demo: win64
 	@scripts/demo.sh $(BUILD)/win64
 
-bench: win64
+bench: win64 linux
 	@bench/run.sh $(BUILD)/win64
 	@bench/extract.sh $(BUILD)/win64 128
 	@bench/extract.sh $(BUILD)/win64 512
 	@bench/progress.sh $(BUILD)/win64
+	@bench/native.sh $(BUILD)/linux
 
 # build/dist: both program folders as zips, the 32-bit program packaged by
 # itself as Packforge-<version>-setup.exe, and SHA256SUMS.

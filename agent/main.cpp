@@ -14,11 +14,11 @@
 #include "agent/exit_codes.h"
 #include "agent/extraction.h"
 #include "agent/package_layout.h"
+#include "engine/password_encoding.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "platform/win32/safe_startup.h"
 #include "platform/win32/unique_handle.h"
-#include "wizard/rules/page_rules.h"
 
 namespace {
 

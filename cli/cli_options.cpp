@@ -8,8 +8,8 @@
 #include "packforge_version.h"
 #include "platform/os.h"
 #include "platform/text.h"
-#include "wizard/rules/data_files_rules.h"
-#include "wizard/rules/page_rules.h"
+#include "settings/data_files_rules.h"
+#include "settings/page_rules.h"
 
 namespace pf {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/build_settings.h"
+#include "settings/build_settings.h"
 
 namespace pf {
 

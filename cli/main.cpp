@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -144,8 +145,13 @@ int Run(const std::vector<std::u16string>& args) {
     Say(u"packforge-cli: Problem in creating the Self Extracting file");
     return pf::kCliBuildFailed;
   }
-  if (!req.quiet)
-    Say(u"packforge-cli: wrote " + pf::OutputPathOf(s.outputFilepath, s.outputFileName));
+  std::u16string written = pf::OutputPathOf(s.outputFilepath, s.outputFileName);
+#ifndef _WIN32
+  // The engine separates with backslashes; a Linux user reads "/".
+  for (auto& c : written)
+    if (c == u'\\') c = u'/';
+#endif
+  if (!req.quiet) Say(u"packforge-cli: wrote " + written);
   return pf::kCliBuilt;
 }
 
@@ -166,6 +172,12 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+  // The build works under %temp%, which a Linux shell rarely sets: the
+  // system's temporary folder stands in for it.
+  if (!std::getenv("temp") && !std::getenv("TEMP")) {
+    const char* tmp = std::getenv("TMPDIR");
+    setenv("temp", tmp && *tmp ? tmp : "/tmp", 0);
+  }
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(pf::FromUtf8(argv[i]));
   return Run(args);

@@ -6,6 +6,7 @@
 
 #include "client7z/client7z.h"
 #include "client7z/decoding_threads.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 
 namespace client7z {
@@ -23,12 +24,6 @@ void SetDecodingThreads(IInArchive* archive, unsigned threads) {
   settings->SetProperties(names, values, 1);
 }
 
-unsigned Processors() {
-  SYSTEM_INFO info;
-  GetSystemInfo(&info);
-  return info.dwNumberOfProcessors;
-}
-
 }  // namespace
 
 ItemProperty::ItemProperty(IInArchive* archive, UInt32 index, PROPID id) {
@@ -44,14 +39,13 @@ OpenedArchive::~OpenedArchive() {
 }
 
 int OpenedArchive::Open(const Codec& codec, const ArchiveLocation& location) {
-  std::wstring source = LongPath(location.path);
+  std::wstring source = FullPath(location.path);
   if (source.empty()) return kClient7zArchiveOpenFailed;
-  pf::win::unique_hfile file(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file = OpenForReading(source, false);
   if (!file) return kClient7zArchiveOpenFailed;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) return kClient7zArchiveOpenFailed;
-  auto fileLength = static_cast<std::uint64_t>(size.QuadPart);
+  auto size = SizeOf(file);
+  if (!size) return kClient7zArchiveOpenFailed;
+  std::uint64_t fileLength = *size;
   std::uint64_t base = 0, length = fileLength;
   if (location.range) {
     std::tie(base, length) = *location.range;
@@ -115,7 +109,7 @@ void OpenedArchive::UseDecodingThreads() {
     dictionary = Lzma2Dictionary(method.value().bstrVal);
     break;
   }
-  unsigned threads = DecodingThreads(largest->second, dictionary, Processors());
+  unsigned threads = DecodingThreads(largest->second, dictionary, ProcessorCount());
   if (threads > 1) SetDecodingThreads(archive_.get(), threads);
 }
 

@@ -112,8 +112,19 @@ enum Client7zResult {
   kClient7zWrongPassword = 17       // "x"/"l": the password given does not open the archive
 };
 
+// UTF-16 code units: wchar_t on Windows, char16_t natively.
+#ifdef _WIN32
+typedef wchar_t Client7zChar;
+#else
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+typedef char16_t Client7zChar;
+#endif
+
 // Exported undecorated as "Decompress" (see client7z.def).
-int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count);
+int Decompress(int argc, const Client7zChar* const* argv, const Client7zChar* const* files,
+               int count);
 
 // Progress: called with bytes done and bytes total (total may grow when it is
 // first known); a non-zero return cancels the call, which then returns
@@ -121,12 +132,12 @@ int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files
 typedef int (*Client7zProgress)(void* context, unsigned long long done, unsigned long long total);
 
 struct Client7zOptions {
-  unsigned size;              // sizeof(struct Client7zOptions): lets the struct grow
-  Client7zProgress progress;  // may be null
-  void* context;              // passed back to progress
-  const wchar_t* password;    // may be null. "a": encrypt data and names (AES-256, encrypted
-                              // header); "x"/"l": the password to try on an encrypted archive.
-                              // Never written to a trace line.
+  unsigned size;                 // sizeof(struct Client7zOptions): lets the struct grow
+  Client7zProgress progress;     // may be null
+  void* context;                 // passed back to progress
+  const Client7zChar* password;  // may be null. "a": encrypt data and names (AES-256, encrypted
+                                 // header); "x"/"l": the password to try on an encrypted archive.
+                                 // Never written to a trace line.
 };
 
 // Exported undecorated as "DecompressEx": Decompress's arguments and contract, plus options
@@ -145,8 +156,8 @@ struct Client7zOptions {
 // exactly what it held before the call; a file that was already in the
 // target is never touched by a cancelled call, because a replacement is
 // written beside it and moved over it only when the call is not cancelled.
-int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
-                 const struct Client7zOptions* options);
+int DecompressEx(int argc, const Client7zChar* const* argv, const Client7zChar* const* files,
+                 int count, const struct Client7zOptions* options);
 
 #ifdef __cplusplus
 }

@@ -7,14 +7,9 @@
 
 namespace client7z {
 
-Codec::Codec(const std::wstring& folder) {
-  std::wstring path = folder.empty() ? std::wstring(L"7z.dll") : folder + L"\\7z.dll";
-  // The full path, and its own folder searched for what it depends on.
-  module_.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-  if (!module_) return;
-  auto symbol = [this](const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(module_.get(), name));
-  };
+Codec::Codec(const std::wstring& folder) : module_(folder) {
+  if (!module_.loaded()) return;
+  auto symbol = [this](const char* name) { return module_.Symbol(name); };
   createObject_ = reinterpret_cast<Func_CreateObject>(symbol("CreateObject"));
   numberOfFormats_ = reinterpret_cast<Func_GetNumberOfFormats>(symbol("GetNumberOfFormats"));
   handlerProperty_ = reinterpret_cast<Func_GetHandlerProperty2>(symbol("GetHandlerProperty2"));
@@ -73,7 +68,7 @@ std::vector<GUID> Codec::FormatsFor(const std::wstring& archivePath) const {
     if (bytes < sizeof(GUID)) continue;
     GUID format;
     std::memcpy(&format, id.data(), sizeof(GUID));
-    if (IsEqualGUID(format, kSevenZipFormat)) continue;
+    if (format == kSevenZipFormat) continue;
     UINT ignored = 0;
     std::wstring exts =
         FormatText(handlerProperty_, i, NArchive::NHandlerPropID::kExtension, &ignored);

@@ -1,17 +1,17 @@
-// 7z.dll, loaded from the folder of the client's own path, and the 7z
-// format handler it creates.
+// The codec library (7z.dll; natively 7z.so), loaded from the folder of
+// the client's own path, and the 7z format handler it creates.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "client7z/file_system.h"
 #include "client7z/seven_zip.h"
-#include "platform/win32/unique_handle.h"
 
 namespace client7z {
 
 class Codec {
  public:
-  // Loads folder\7z.dll; check loaded() before use.
+  // Loads the codec from `folder`; check loaded() before use.
   explicit Codec(const std::wstring& folder);
   bool loaded() const { return createObject_ != nullptr; }
   // A new 7z handler object with the interface `iid`, or a failure result.
@@ -23,7 +23,7 @@ class Codec {
   std::vector<GUID> FormatsFor(const std::wstring& archivePath) const;
 
  private:
-  pf::win::unique_hmodule module_;
+  CodecLibrary module_;
   Func_CreateObject createObject_ = nullptr;
   Func_GetNumberOfFormats numberOfFormats_ = nullptr;
   Func_GetHandlerProperty2 handlerProperty_ = nullptr;

@@ -36,8 +36,4 @@ int UnpackArchive(const Codec& codec, const ArchiveLocation& archive,
 // "l": opens the archive and checks every entry's name as "x" would.
 int ListArchive(const Codec& codec, const ArchiveLocation& archive, const Password& password);
 
-// Makes `folder` (a long path) and every missing folder above it; those it
-// made are appended to `made` when given, outermost first.
-bool CreateFolders(const std::wstring& folder, std::vector<std::wstring>* made = nullptr);
-
 }  // namespace client7z

@@ -1,39 +1,60 @@
-// The export: checks the arguments, loads 7z.dll beside the client and runs
-// one command. Nothing escapes it but a result code.
+// The export: checks the arguments, loads the codec beside the client and
+// runs one command. Nothing escapes it but a result code.
 #include <cstddef>
 #include <cwctype>
+#include <deque>
 #include <new>
 
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 
 namespace {
 
-// The folder of this library, for a call whose argv[0] names no folder.
-std::wstring OwnFolder() {
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&OwnFolder), &self))
-    return {};
-  std::wstring path(32768, L'\0');
-  DWORD n = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
-  if (n == 0 || n >= path.size()) return {};
-  path.resize(n);
-  return client7z::FolderOf(path);
+// The caller's UTF-16 strings as the client's own wide strings: the same
+// on Windows; natively wchar_t (and 7-Zip's BSTR) holds UTF-32.
+#ifdef _WIN32
+std::vector<const wchar_t*> Wide(const Client7zChar* const* texts, int count,
+                                 std::deque<std::wstring>&) {
+  if (!texts) return {};
+  return std::vector<const wchar_t*>(texts, texts + count);
 }
+#else
+std::vector<const wchar_t*> Wide(const Client7zChar* const* texts, int count,
+                                 std::deque<std::wstring>& store) {
+  std::vector<const wchar_t*> out;
+  if (!texts) return out;
+  for (int i = 0; i < count; ++i) {
+    if (!texts[i]) {
+      out.push_back(nullptr);
+      continue;
+    }
+    std::wstring text;
+    for (const char16_t* p = texts[i]; *p; ++p) {
+      char32_t c = *p;
+      // A pair of surrogates is one character; a lone one stays as it is.
+      if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000)
+        c = 0x10000 + ((c - 0xD800) << 10) + (*++p - 0xDC00);
+      text += static_cast<wchar_t>(c);
+    }
+    store.push_back(std::move(text));
+    out.push_back(store.back().c_str());
+  }
+  return out;
+}
+#endif
 
 // The password of the options, when the caller's struct is large enough to
 // hold one.
-const wchar_t* PasswordOf(const Client7zOptions* options) {
+const Client7zChar* PasswordOf(const Client7zOptions* options) {
   if (!options || options->size < offsetof(Client7zOptions, password) + sizeof(options->password))
     return nullptr;
   return options->password;
 }
 
 int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int count,
-        const Client7zOptions* options) {
+        const Client7zOptions* options, const wchar_t* passwordText) {
   using namespace client7z;
   // A caller built against a smaller struct passes a smaller size: only the
   // fields it has are read.
@@ -77,7 +98,7 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
   if (folder.empty()) folder = OwnFolder();
   Codec codec(folder);
   if (!codec.loaded()) return kClient7zCodecMissing;
-  Password password(PasswordOf(options));
+  Password password(passwordText);
   ProgressReport progress(options ? options->progress : nullptr,
                           options ? options->context : nullptr);
   if (pack) return PackFiles(codec, argv[2], given, threads, password, progress);
@@ -87,15 +108,25 @@ int Run(int argc, const wchar_t* const* argv, const wchar_t* const* files, int c
 
 }  // namespace
 
-extern "C" int Decompress(int argc, const wchar_t* const* argv, const wchar_t* const* files,
-                          int count) {
+extern "C" int Decompress(int argc, const Client7zChar* const* argv,
+                          const Client7zChar* const* files, int count) {
   return DecompressEx(argc, argv, files, count, nullptr);
 }
 
-extern "C" int DecompressEx(int argc, const wchar_t* const* argv, const wchar_t* const* files,
-                            int count, const Client7zOptions* options) {
+extern "C" int DecompressEx(int argc, const Client7zChar* const* argv,
+                            const Client7zChar* const* files, int count,
+                            const Client7zOptions* options) {
   try {
-    return Run(argc, argv, files, count, options);
+    if (argc < 0 || count < 0) return kClient7zBadArguments;
+    std::deque<std::wstring> store, secret;
+    auto wideArgv = Wide(argv, argc, store);
+    auto wideFiles = Wide(files, count, store);
+    const Client7zChar* given = PasswordOf(options);
+    const wchar_t* password = Wide(&given, 1, secret)[0];
+    int result = Run(argc, argv ? wideArgv.data() : nullptr, files ? wideFiles.data() : nullptr,
+                     count, options, password);
+    for (auto& s : secret) client7z::Wipe(s);
+    return result;
   } catch (...) {
     return kClient7zInternalError;
   }

@@ -3,45 +3,14 @@
 #include <algorithm>
 
 namespace client7z {
-namespace {
-
-HRESULT SeekHandle(HANDLE h, Int64 offset, UInt32 origin, UInt64* newPosition) {
-  DWORD method;
-  switch (origin) {
-    case STREAM_SEEK_SET:
-      method = FILE_BEGIN;
-      break;
-    case STREAM_SEEK_CUR:
-      method = FILE_CURRENT;
-      break;
-    case STREAM_SEEK_END:
-      method = FILE_END;
-      break;
-    default:
-      return STG_E_INVALIDFUNCTION;
-  }
-  LARGE_INTEGER distance;
-  distance.QuadPart = offset;
-  LARGE_INTEGER position;
-  if (!SetFilePointerEx(h, distance, &position, method)) return LastErrorResult();
-  if (newPosition) *newPosition = static_cast<UInt64>(position.QuadPart);
-  return S_OK;
-}
-
-}  // namespace
-
-HRESULT LastErrorResult() {
-  DWORD error = GetLastError();
-  return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 STDMETHODIMP InFileStream::Read(void* data, UInt32 size, UInt32* processedSize) noexcept {
   if (processedSize) *processedSize = 0;
   if (!file_) return E_FAIL;
-  DWORD got = 0;
-  if (!ReadFile(file_.get(), data, size, &got, nullptr)) {
-    readError_ = GetLastError();
-    return readError_ ? HRESULT_FROM_WIN32(readError_) : E_FAIL;
+  UInt32 got = 0;
+  if (HRESULT hr = ReadFrom(file_, data, size, &got); hr != S_OK) {
+    readFailed_ = true;
+    return hr;
   }
   if (processedSize) *processedSize = got;
   return S_OK;
@@ -52,12 +21,8 @@ STDMETHODIMP ArchiveInStream::Read(void* data, UInt32 size, UInt32* processedSiz
   if (position_ >= length_) return S_OK;
   size = static_cast<UInt32>(std::min<UInt64>(size, length_ - position_));
   // A positioned read: the stream keeps its own position, not the handle.
-  UInt64 at = base_ + position_;
-  OVERLAPPED where{};
-  where.Offset = static_cast<DWORD>(at);
-  where.OffsetHigh = static_cast<DWORD>(at >> 32);
-  DWORD got = 0;
-  if (!ReadFile(file_.get(), data, size, &got, &where)) return LastErrorResult();
+  UInt32 got = 0;
+  if (HRESULT hr = ReadAt(file_, base_ + position_, data, size, &got); hr != S_OK) return hr;
   position_ += got;
   if (processedSize) *processedSize = got;
   return S_OK;
@@ -89,17 +54,17 @@ STDMETHODIMP ArchiveInStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosit
 
 STDMETHODIMP OutFileStream::Write(const void* data, UInt32 size, UInt32* processedSize) noexcept {
   if (processedSize) *processedSize = 0;
-  DWORD put = 0;
-  if (!WriteFile(file_.get(), data, size, &put, nullptr)) {
+  UInt32 put = 0;
+  if (HRESULT hr = WriteTo(file_, data, size, &put); hr != S_OK) {
     failed_ = true;
-    return LastErrorResult();
+    return hr;
   }
   if (processedSize) *processedSize = put;
   return S_OK;
 }
 
 STDMETHODIMP OutFileStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept {
-  return SeekHandle(file_.get(), offset, origin, newPosition);
+  return SeekIn(file_, offset, origin, newPosition);
 }
 
 STDMETHODIMP OutFileStream::SetSize(UInt64 newSize) noexcept {
@@ -107,16 +72,16 @@ STDMETHODIMP OutFileStream::SetSize(UInt64 newSize) noexcept {
   if (HRESULT hr = Seek(0, STREAM_SEEK_CUR, &here); hr != S_OK) return hr;
   if (HRESULT hr = Seek(static_cast<Int64>(newSize), STREAM_SEEK_SET, nullptr); hr != S_OK)
     return hr;
-  if (!SetEndOfFile(file_.get())) {
+  if (HRESULT hr = EndHere(file_); hr != S_OK) {
     failed_ = true;
-    return LastErrorResult();
+    return hr;
   }
   return Seek(static_cast<Int64>(here), STREAM_SEEK_SET, nullptr);
 }
 
 bool OutFileStream::Close() {
   if (!file_) return !failed_;
-  bool ok = CloseHandle(file_.release()) != FALSE;
+  bool ok = file_.Close();
   return ok && !failed_;
 }
 

@@ -1,25 +1,26 @@
-// The file streams 7z.dll reads from and writes to, over Win32 handles.
+// The file streams 7z.dll reads from and writes to, over the client's file
+// access.
 #pragma once
 #include <string>
 
 #include "client7z/com_object.h"
-#include "platform/win32/unique_handle.h"
+#include "client7z/file_system.h"
 
 namespace client7z {
 
 // One input file, read from the start; the handle closes at the last Release.
 class InFileStream final : public ComObject<ISequentialInStream> {
  public:
-  explicit InFileStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  explicit InFileStream(FileHandle file) : file_(std::move(file)) {}
   STDMETHODIMP Read(void* data, UInt32 size, UInt32* processedSize) noexcept override;
-  // The Win32 error of a failed read, 0 when none failed.
-  DWORD readError() const { return readError_; }
+  // Whether a read failed.
+  bool readFailed() const { return readFailed_; }
 
  private:
   bool Accepts(REFIID iid) const override { return iid == IID_ISequentialInStream; }
-  void OnLastRelease() override { file_.reset(); }
-  pf::win::unique_hfile file_;
-  DWORD readError_ = 0;
+  void OnLastRelease() override { file_.Close(); }
+  FileHandle file_;
+  bool readFailed_ = false;
 };
 
 // The archive being read: seekable. It is `length` bytes of the file from
@@ -27,7 +28,7 @@ class InFileStream final : public ComObject<ISequentialInStream> {
 // 7z.dll sees only those bytes, position 0 being `base`.
 class ArchiveInStream final : public ComObject<IInStream> {
  public:
-  ArchiveInStream(pf::win::unique_hfile file, UInt64 base, UInt64 length)
+  ArchiveInStream(FileHandle file, UInt64 base, UInt64 length)
       : file_(std::move(file)), base_(base), length_(length) {}
   STDMETHODIMP Read(void* data, UInt32 size, UInt32* processedSize) noexcept override;
   STDMETHODIMP Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept override;
@@ -36,7 +37,7 @@ class ArchiveInStream final : public ComObject<IInStream> {
   bool Accepts(REFIID iid) const override {
     return iid == IID_ISequentialInStream || iid == IID_IInStream;
   }
-  pf::win::unique_hfile file_;
+  FileHandle file_;
   UInt64 base_;
   UInt64 length_;
   UInt64 position_ = 0;
@@ -47,12 +48,12 @@ class ArchiveInStream final : public ComObject<IInStream> {
 class OutFileStream final : public ComObject<IOutStream> {
  public:
   OutFileStream() = default;
-  explicit OutFileStream(pf::win::unique_hfile file) : file_(std::move(file)) {}
+  explicit OutFileStream(FileHandle file) : file_(std::move(file)) {}
   STDMETHODIMP Write(const void* data, UInt32 size, UInt32* processedSize) noexcept override;
   STDMETHODIMP Seek(Int64 offset, UInt32 origin, UInt64* newPosition) noexcept override;
   STDMETHODIMP SetSize(UInt64 newSize) noexcept override;
 
-  HANDLE handle() const { return file_.get(); }
+  const FileHandle& file() const { return file_; }
   bool failed() const { return failed_; }
   // Closes the file; false when the close (the last flush) failed.
   bool Close();
@@ -61,10 +62,8 @@ class OutFileStream final : public ComObject<IOutStream> {
   bool Accepts(REFIID iid) const override {
     return iid == IID_ISequentialOutStream || iid == IID_IOutStream;
   }
-  pf::win::unique_hfile file_;
+  FileHandle file_;
   bool failed_ = false;
 };
-
-HRESULT LastErrorResult();
 
 }  // namespace client7z

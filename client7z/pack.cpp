@@ -6,6 +6,7 @@
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
 #include "client7z/file_streams.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 #include "client7z/progress.h"
 
@@ -16,25 +17,17 @@ struct PackItem {
   std::wstring path;  // long form
   std::wstring name;  // stored name
   UInt64 size = 0;
-  FILETIME mtime{};
-  DWORD attributes = 0;
+  std::uint64_t mtime = 0;
+  std::uint32_t attributes = 0;
 };
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+// Right after the failed call, from its error.
+int InputFailure() {
+  return LastErrorMeansMissing() ? kClient7zInputMissing : kClient7zInputUnreadable;
 }
 
-int InputFailure(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                 error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH
-             ? kClient7zInputMissing
-             : kClient7zInputUnreadable;
-}
-
-pf::win::unique_hfile OpenInput(const std::wstring& path) {
-  return pf::win::unique_hfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+FileHandle OpenInput(const std::wstring& path) {
+  return OpenForReading(path, true);
 }
 
 // Stats every file first, so a missing or unreadable one fails the call
@@ -42,22 +35,21 @@ pf::win::unique_hfile OpenInput(const std::wstring& path) {
 int CollectItems(const std::vector<std::wstring>& files, std::vector<PackItem>& items) {
   for (const auto& given : files) {
     PackItem item;
-    item.path = LongPath(given);
+    item.path = FullPath(given);
     if (item.path.empty()) return kClient7zInputMissing;
     bool listed = false;
-    for (const auto& earlier : items) listed = listed || SameText(earlier.path, item.path);
+    for (const auto& earlier : items) listed = listed || SameFileName(earlier.path, item.path);
     if (listed) continue;
     item.name = BareName(item.path);
     for (const auto& earlier : items)
-      if (SameText(earlier.name, item.name)) return kClient7zDuplicateName;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(item.path.c_str(), GetFileExInfoStandard, &data))
-      return InputFailure(GetLastError());
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kClient7zInputUnreadable;
-    if (!OpenInput(item.path)) return InputFailure(GetLastError());
-    item.size = (static_cast<UInt64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    item.mtime = data.ftLastWriteTime;
-    item.attributes = data.dwFileAttributes;
+      if (SameFileName(earlier.name, item.name)) return kClient7zDuplicateName;
+    auto facts = ReadFacts(item.path);
+    if (!facts) return InputFailure();
+    if (facts->folder) return kClient7zInputUnreadable;
+    if (!OpenInput(item.path)) return InputFailure();
+    item.size = facts->size;
+    item.mtime = facts->modified;
+    item.attributes = facts->attributes;
     items.push_back(std::move(item));
   }
   return kClient7zOk;
@@ -111,7 +103,8 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
         break;
       case kpidMTime:
         value->vt = VT_FILETIME;
-        value->filetime = item.mtime;
+        value->filetime.dwLowDateTime = static_cast<DWORD>(item.mtime);
+        value->filetime.dwHighDateTime = static_cast<DWORD>(item.mtime >> 32);
         break;
       case kpidAttrib:
         value->vt = VT_UI4;
@@ -129,9 +122,9 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
     try {
       auto file = OpenInput(items_[index].path);
       if (!file) {
-        DWORD error = GetLastError();
-        failure_ = InputFailure(error);
-        return HRESULT_FROM_WIN32(error);
+        HRESULT error = LastErrorResult();
+        failure_ = InputFailure();
+        return error;
       }
       streams_.push_back(std::make_unique<InFileStream>(std::move(file)));
     } catch (...) {
@@ -148,7 +141,7 @@ class UpdateCallback final : public ComObject<IArchiveUpdateCallback> {
   int failure() const {
     if (failure_ != kClient7zOk) return failure_;
     for (const auto& s : streams_)
-      if (s->readError()) return kClient7zInputUnreadable;
+      if (s->readFailed()) return kClient7zInputUnreadable;
     return kClient7zOk;
   }
 
@@ -203,15 +196,13 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
   std::vector<PackItem> items;
   if (int r = CollectItems(files, items); r != kClient7zOk) return r;
 
-  std::wstring finalPath = LongPath(archivePath);
+  std::wstring finalPath = FullPath(archivePath);
   if (finalPath.empty()) return kClient7zArchiveWriteFailed;
-  std::wstring partPath = finalPath + L"." + std::to_wstring(GetCurrentProcessId()) + L".part";
+  std::wstring partPath = finalPath + L"." + std::to_wstring(ProcessId()) + L".part";
 
   UpdateCallback callback(items, password, progress);
-  OutFileStream out(
-      pf::win::unique_hfile(CreateFileW(partPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  if (!out.handle() || out.handle() == INVALID_HANDLE_VALUE) return kClient7zArchiveWriteFailed;
+  OutFileStream out(CreateForWriting(partPath, true));
+  if (!out.file()) return kClient7zArchiveWriteFailed;
 
   int result = kClient7zOk;
   {
@@ -233,10 +224,9 @@ int PackFiles(const Codec& codec, const std::wstring& archivePath,
     }
   }
   if (!out.Close() && result == kClient7zOk) result = kClient7zArchiveWriteFailed;
-  if (result == kClient7zOk && !MoveFileExW(partPath.c_str(), finalPath.c_str(),
-                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (result == kClient7zOk && !RenameOver(partPath, finalPath))
     result = kClient7zArchiveWriteFailed;
-  if (result != kClient7zOk) DeleteFileW(partPath.c_str());
+  if (result != kClient7zOk) RemoveFile(partPath);
   if (result == kClient7zOk) progress.Finish();
   return result;
 }

@@ -16,12 +16,17 @@ bool HandOut(ComObject<Interface>& object, REFIID iid, void** out, REFIID wanted
 
 }  // namespace
 
+void Wipe(std::wstring& text) {
+  volatile wchar_t* p = text.data();
+  for (std::size_t i = 0; i < text.size(); ++i) p[i] = 0;
+}
+
 Password::Password(const wchar_t* text) {
   if (text) text_.emplace(text);
 }
 
 Password::~Password() {
-  if (text_ && !text_->empty()) SecureZeroMemory(text_->data(), text_->size() * sizeof(wchar_t));
+  if (text_) Wipe(*text_);
 }
 
 HRESULT Password::Give(BSTR* out) const {

@@ -9,6 +9,10 @@
 
 namespace client7z {
 
+// Overwrites a secret's characters with zeros (through a volatile pointer,
+// so the stores are not dropped as dead).
+void Wipe(std::wstring& text);
+
 // The call's password, if one was given; wiped on destruction.
 class Password {
  public:

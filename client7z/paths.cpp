@@ -1,7 +1,5 @@
 #include "client7z/paths.h"
 
-#include <windows.h>
-
 #include <vector>
 
 namespace client7z {
@@ -12,23 +10,6 @@ bool IsSeparator(wchar_t c) {
 }
 
 }  // namespace
-
-std::wstring LongPath(std::wstring_view path) {
-  if (path.empty()) return {};
-  std::wstring given(path);
-  if (given.rfind(L"\\\\?\\", 0) == 0) return given;
-  // GetFullPathNameW resolves "." and ".." and turns "/" into "\"; the
-  // prefixed form is taken literally afterwards.
-  DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return {};
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return {};
-  full.resize(n);
-  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
 
 std::wstring BareName(std::wstring_view path) {
   auto cut = path.find_last_of(L"\\/");

@@ -1,5 +1,5 @@
-// Path rules of the client: the long form every file call uses, bare names
-// for packing and the check every archive entry passes before extraction.
+// Path rules of the client: bare names for packing and the check every archive entry passes before
+// extraction.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -7,10 +7,6 @@
 #include <string_view>
 
 namespace client7z {
-
-// The absolute "\\?\" form of a path (drive or UNC), so no call stops at
-// 259 characters and no name is reinterpreted. Empty when it cannot be made.
-std::wstring LongPath(std::wstring_view path);
 
 // The text after the last "\" or "/".
 std::wstring BareName(std::wstring_view path);

@@ -1,7 +1,25 @@
 // The one place our code meets 7-Zip's interface headers (the source tree
-// that 7z.dll is built from). Only client7z/ includes this.
+// that the codec library is built from). Only client7z/ includes this.
 #pragma once
+#ifdef _WIN32
 #include <windows.h>
+#else
+// 7-Zip's own definitions of the Windows types and COM calls it uses.
+#include "Common/MyWindows.h"
+#ifndef E_POINTER
+#define E_POINTER ((HRESULT)0x80004003L)
+#endif
+#ifndef ERROR_NEGATIVE_SEEK
+#define ERROR_NEGATIVE_SEEK 131L
+#endif
+#include <cstring>
+inline HRESULT PropVariantClear(PROPVARIANT* value) {
+  return VariantClear(reinterpret_cast<VARIANTARG*>(value));
+}
+inline void PropVariantInit(PROPVARIANT* value) {
+  std::memset(value, 0, sizeof *value);
+}
+#endif
 
 #include "7zip/Archive/IArchive.h"
 #include "7zip/IPassword.h"

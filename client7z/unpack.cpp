@@ -10,6 +10,7 @@
 #include "client7z/client7z.h"
 #include "client7z/commands.h"
 #include "client7z/file_streams.h"
+#include "client7z/file_system.h"
 #include "client7z/paths.h"
 
 namespace client7z {
@@ -60,11 +61,9 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
       }
       // Something already at that path (a file of the target, or one this
       // call wrote for an earlier entry of the same name) is replaced last.
-      bool replaces = GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
-      std::wstring path =
-          replaces ? full + L"." + std::to_wstring(GetCurrentProcessId()) + L".part" : full;
-      pf::win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      bool replaces = Exists(full);
+      std::wstring path = replaces ? full + L"." + std::to_wstring(ProcessId()) + L".part" : full;
+      FileHandle file = CreateForWriting(path, false);
       if (!file) {
         Note(kClient7zTargetWriteFailed);
         return S_OK;
@@ -75,7 +74,9 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
       current_ = streams_.back().get();
       currentPath_ = path;
       hasTime_ = mtime.value().vt == VT_FILETIME;
-      if (hasTime_) time_ = mtime.value().filetime;
+      if (hasTime_)
+        time_ = (static_cast<std::uint64_t>(mtime.value().filetime.dwHighDateTime) << 32) |
+                mtime.value().filetime.dwLowDateTime;
     } catch (...) {
       Note(kClient7zInternalError);
       return E_OUTOFMEMORY;
@@ -97,11 +98,11 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     OutFileStream* done = current_;
     current_ = nullptr;
     if (hasTime_ && opRes == NArchive::NExtract::NOperationResult::kOK)
-      SetFileTime(done->handle(), nullptr, nullptr, &time_);
+      SetModified(done->file(), time_);
     bool closed = done->Close();
     if (opRes != NArchive::NExtract::NOperationResult::kOK || !closed) {
       // A damaged or short file is not left looking like a good one.
-      DeleteFileW(currentPath_.c_str());
+      RemoveFile(currentPath_);
       Note(opRes == NArchive::NExtract::NOperationResult::kOK ? kClient7zTargetWriteFailed
                                                               : DataFailure(opRes));
     }
@@ -121,7 +122,7 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
     if (!current_) return;
     current_->Close();
     current_ = nullptr;
-    DeleteFileW(currentPath_.c_str());
+    RemoveFile(currentPath_);
   }
   int failure() const { return failure_; }
 
@@ -130,9 +131,9 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   void Replace() {
     CloseAll();
     for (const auto& [part, final] : replacements_) {
-      if (GetFileAttributesW(part.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // damaged
-      if (!MoveFileExW(part.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(part.c_str());
+      if (!Exists(part)) continue;  // damaged
+      if (!RenameOver(part, final)) {
+        RemoveFile(part);
         Note(kClient7zTargetWriteFailed);
       }
     }
@@ -142,9 +143,8 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   // made (innermost first); what the target held before is left alone.
   void TakeBack() {
     CloseAll();
-    for (const auto& path : written_) DeleteFileW(path.c_str());
-    for (auto f = madeFolders_.rbegin(); f != madeFolders_.rend(); ++f)
-      RemoveDirectoryW(f->c_str());
+    for (const auto& path : written_) RemoveFile(path);
+    for (auto f = madeFolders_.rbegin(); f != madeFolders_.rend(); ++f) RemoveFolder(*f);
   }
 
  private:
@@ -180,32 +180,18 @@ class ExtractCallback final : public ComObject<IArchiveExtractCallback> {
   OutFileStream* current_ = nullptr;
   std::wstring currentPath_;
   bool hasTime_ = false;
-  FILETIME time_{};
+  std::uint64_t time_ = 0;
   bool passwordProven_ = false;
   int failure_ = kClient7zOk;
 };
 
 }  // namespace
 
-bool CreateFolders(const std::wstring& folder, std::vector<std::wstring>* made) {
-  if (folder.empty()) return false;
-  DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  std::wstring parent = FolderOf(folder);
-  // Stop at the root of the long form ("\\?\C:" or "\\?\UNC\server\share").
-  if (!parent.empty() && parent.size() > 6 && !CreateFolders(parent, made)) return false;
-  if (CreateDirectoryW(folder.c_str(), nullptr)) {
-    if (made) made->push_back(folder);
-    return true;
-  }
-  return GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
 int UnpackArchive(const Codec& codec, const ArchiveLocation& location,
                   const std::wstring& targetFolder, const Password& password,
                   ProgressReport& progress) {
-  std::wstring target = LongPath(targetFolder);
-  if (LongPath(location.path).empty()) return kClient7zArchiveOpenFailed;
+  std::wstring target = FullPath(targetFolder);
+  if (FullPath(location.path).empty()) return kClient7zArchiveOpenFailed;
   if (target.empty()) return kClient7zTargetWriteFailed;
   while (target.size() > 7 && target.back() == L'\\') target.pop_back();
 

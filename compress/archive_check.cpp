@@ -28,10 +28,10 @@ std::optional<ArchiveRefusal> CheckArchivesToUnpack(
   os::CreateFolder(zpkPath);
   WorkFolder work;
   if (!work.Make(zpkPath)) return std::nullopt;
-  const std::u16string client = work.path() + u"\\" + std::u16string(kClientLibraryName);
-  os::CopyFileOver(programFolder + u"\\" + std::u16string(kClientLibraryName), client);
-  os::CopyFileOver(programFolder + u"\\" + std::u16string(kCodecLibraryName),
-                   work.path() + u"\\" + std::u16string(kCodecLibraryName));
+  const std::u16string client = work.path() + u"\\" + std::u16string(kPackingClientName);
+  os::CopyFileOver(programFolder + u"\\" + std::u16string(kPackingClientName), client);
+  os::CopyFileOver(programFolder + u"\\" + std::u16string(kPackingCodecName),
+                   work.path() + u"\\" + std::u16string(kPackingCodecName));
   std::optional<ArchiveRefusal> refusal;
   {
     auto library = os::LoadLibraryAt(client);

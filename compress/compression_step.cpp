@@ -111,7 +111,7 @@ std::optional<PackFailure> PackThroughClient(std::u16string& compressedFilePath,
       failure = PackFailure{
           getCompressResult,
           FileBehindPackResult(getCompressResult, packed, compressedFilePath,
-                               programFolder + u"\\" + std::u16string(kCodecLibraryName))};
+                               programFolder + u"\\" + std::u16string(kPackingCodecName))};
     }
   }
   library->Free();
@@ -197,14 +197,14 @@ void Create7zipDllsDirectory(std::u16string& client7zTempPath, std::u16string& s
   os::CreateFolder(zpkTempPath);
   Write(u"Create7zipDllsDirectory:- CreateDirectory-zpkTempPath-%s", zpkTempPath);
   std::u16string client7zDll;
-  AppendElementToPath(client7zDll, programFolder, std::u16string(kClientLibraryName));
-  AppendElementToPath(client7zTempPath, zpkTempPath, std::u16string(kClientLibraryName));
+  AppendElementToPath(client7zDll, programFolder, std::u16string(kPackingClientName));
+  AppendElementToPath(client7zTempPath, zpkTempPath, std::u16string(kPackingClientName));
   os::CopyFileOver(client7zDll, client7zTempPath);
   Write(u"Create7zipDllsDirectory:- CopyFile:-File1-client7zDll-%s,File2-client7zTempPath-%s",
         client7zDll, client7zTempPath);
   std::u16string sevenZipDll;
-  AppendElementToPath(sevenZipDll, programFolder, std::u16string(kCodecLibraryName));
-  AppendElementToPath(sevenZipTempPath, zpkTempPath, std::u16string(kCodecLibraryName));
+  AppendElementToPath(sevenZipDll, programFolder, std::u16string(kPackingCodecName));
+  AppendElementToPath(sevenZipTempPath, zpkTempPath, std::u16string(kPackingCodecName));
   os::CopyFileOver(sevenZipDll, sevenZipTempPath);
   Write(u"Create7zipDllsDirectory:- CopyFile:-File1-sevenZipDll-%s,File2-sevenZipTempPath-%s",
         sevenZipDll, sevenZipTempPath);

@@ -8,6 +8,16 @@ namespace pf {
 inline constexpr std::u16string_view kAgentFileName = u"SelfExtractor.exe";
 inline constexpr std::u16string_view kCodecLibraryName = u"7z.dll";
 inline constexpr std::u16string_view kClientLibraryName = u"Client7z.dll";
+// The client and codec the build itself loads to pack and to check
+// archives: the shipped pair on Windows; natively the same code built for
+// this platform (the package still carries the Windows pair above).
+#ifdef _WIN32
+inline constexpr std::u16string_view kPackingClientName = kClientLibraryName;
+inline constexpr std::u16string_view kPackingCodecName = kCodecLibraryName;
+#else
+inline constexpr std::u16string_view kPackingClientName = u"libclient7z.so";
+inline constexpr std::u16string_view kPackingCodecName = u"7z.so";
+#endif
 inline constexpr std::u16string_view kArchiveName = u"ZpkCompressedFiles.7z";
 inline constexpr std::u16string_view kDefaultIconName = u"ZPK_ICON.ico";
 inline constexpr std::u16string_view kAppTitle = u"Kelo Self Extractor";

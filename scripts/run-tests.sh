@@ -41,6 +41,19 @@ for tree in win64 win32; do
   ctest --test-dir "$build/$tree" --output-on-failure -j 1 || status=1
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
 done
+# The Linux program folder: its packages against the 32-bit Windows
+# program's (which needs wine32), and a build with no Wine on PATH.
+if [ -d "$build/linux" ]; then
+  echo "== linux: the native program folder"
+  reason=$(wine32_missing)
+  if [ -n "$reason" ]; then
+    ctest --test-dir "$build/linux" --output-on-failure -E native_same_package || status=1
+    skipped="${skipped:+$skipped
+}SKIPPED: native_same_package ($build/linux): $reason"
+  else
+    ctest --test-dir "$build/linux" --output-on-failure -j 1 || status=1
+  fi
+fi
 # Repeated last, where a CI log is read.
 [ -z "$skipped" ] || echo "$skipped"
 exit $status

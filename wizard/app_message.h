@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "wizard/rules/message_icon.h"
+#include "settings/message_icon.h"
 
 namespace pf {
 

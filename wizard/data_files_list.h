@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/rules/data_files_rules.h"
+#include "settings/data_files_rules.h"
 
 namespace pf {
 

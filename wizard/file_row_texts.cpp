@@ -7,7 +7,7 @@
 #include "platform/os.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
-#include "wizard/rules/data_files_rules.h"
+#include "settings/data_files_rules.h"
 
 namespace pf {
 namespace {

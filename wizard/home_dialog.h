@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/data_files_rules.h"
 #include "wizard/data_files_list.h"
-#include "wizard/rules/data_files_rules.h"
 #include "wizard/wizard_page.h"
 
 namespace pf {

@@ -3,10 +3,10 @@
 #include "engine/path_helpers.h"
 #include "icon/ico_file.h"
 #include "resources/resource.h"
+#include "settings/page_rules.h"
 #include "wizard/app_message.h"
 #include "wizard/bounded_read.h"
 #include "wizard/framework/data_exchange.h"
-#include "wizard/rules/page_rules.h"
 #include "wizard/ui_hooks.h"
 
 namespace pf {

@@ -1,9 +1,9 @@
 #include "wizard/password_dlg.h"
 
 #include "resources/resource.h"
+#include "settings/page_rules.h"
 #include "wizard/app_message.h"
 #include "wizard/framework/data_exchange.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf {
 

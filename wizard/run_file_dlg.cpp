@@ -4,9 +4,9 @@
 
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "settings/page_rules.h"
 #include "wizard/app_message.h"
 #include "wizard/framework/data_exchange.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf {
 

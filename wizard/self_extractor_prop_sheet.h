@@ -1,7 +1,7 @@
 // The wizard sheet: the program's main window, owner of the one
 // BuildSettings record that the pages fill and the build reads.
 #pragma once
-#include "wizard/build_settings.h"
+#include "settings/build_settings.h"
 #include "wizard/framework/property_sheet.h"
 
 namespace pf {

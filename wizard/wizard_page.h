@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
-#include "wizard/build_settings.h"
+#include "settings/build_settings.h"
 #include "wizard/framework/property_page.h"
 
 namespace pf {

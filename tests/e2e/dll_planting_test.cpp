@@ -19,13 +19,13 @@
 
 #include "agent/exit_codes.h"
 #include "engine/merger.h"
+#include "engine/password_encoding.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
 #include "tests/e2e/remote_windows.h"
 #include "tests/support/compression_libraries.h"
 #include "tests/support/test_workspace.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf::test {
 namespace {

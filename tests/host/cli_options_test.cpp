@@ -2,9 +2,9 @@
 
 #include "cli/cli_options.h"
 #include "platform/text.h"
+#include "settings/data_files_rules.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
-#include "wizard/rules/data_files_rules.h"
 
 namespace pf {
 namespace {

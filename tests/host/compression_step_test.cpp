@@ -167,7 +167,9 @@ TEST_F(CompressionStepTest, TracesEveryOperationInOrder) {
   for (const auto& l : test::TraceLines(ws_))
     if (l.find("AppendElementToPath") == std::string::npos) lines.push_back(l);
   const std::string t = ToUtf8(temp_), p = ToUtf8(program_), w = ToUtf8(work.path());
-  const std::string client = w + "\\Client7z.dll";
+  const std::string clientName = ToUtf8(std::u16string(kPackingClientName));
+  const std::string codecName = ToUtf8(std::u16string(kPackingCodecName));
+  const std::string client = w + "\\" + clientName;
   const std::vector<std::string> expected = {
       "Entered GetDataFilesInfoAfterCompression:-",
       "Entered CompressFiles:-",
@@ -176,10 +178,10 @@ TEST_F(CompressionStepTest, TracesEveryOperationInOrder) {
       "Entered DlldDirectory:",
       "Create7zipDllsDirectory:- CreateDirectory-zpkPath-" + t + "\\ZPK",
       "Create7zipDllsDirectory:- CreateDirectory-zpkTempPath-" + w,
-      "Create7zipDllsDirectory:- CopyFile:-File1-client7zDll-" + p +
-          "\\Client7z.dll,File2-client7zTempPath-" + client,
-      "Create7zipDllsDirectory:- CopyFile:-File1-sevenZipDll-" + p +
-          "\\7z.dll,File2-sevenZipTempPath-" + w + "\\7z.dll",
+      "Create7zipDllsDirectory:- CopyFile:-File1-client7zDll-" + p + "\\" + clientName +
+          ",File2-client7zTempPath-" + client,
+      "Create7zipDllsDirectory:- CopyFile:-File1-sevenZipDll-" + p + "\\" + codecName +
+          ",File2-sevenZipTempPath-" + w + "\\" + codecName,
       "Exited DllDirectory:-",
       "CompressFiles:- compressInputData's: client7zTempPath- " + client + ",compressedFilePath-" +
           w + "\\ZpkCompressedFiles.7z",
@@ -444,7 +446,7 @@ TEST_F(CompressionBuildTest, TickedArchivesAreOpenedBeforeAnythingIsWritten) {
     EXPECT_TRUE(test::ListFolder(out_).empty());
   }
   // Without a client nothing can be checked; the build reports that itself.
-  os::DeleteFileAt(program_ + u"\\Client7z.dll");
+  os::DeleteFileAt(program_ + u"\\" + std::u16string(kPackingClientName));
   EXPECT_FALSE(
       CheckArchivesToUnpack(program_, {u"7z.dll", u"Client7z.dll", fakeRar}, {1, 1, 1}, 3));
 }

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "engine/password_encoding.h"
 #include "platform/name_case.h"
 #include "platform/os.h"
 #include "platform/text.h"
+#include "settings/data_files_rules.h"
+#include "settings/page_rules.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/test_workspace.h"
-#include "wizard/rules/data_files_rules.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf {
 namespace {

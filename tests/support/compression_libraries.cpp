@@ -29,9 +29,12 @@ void InstallCompressionLibraries(const std::u16string& programFolder) {
   for (const char16_t* name : {u"Client7z.dll", u"7z.dll"})
     os::CopyFileOver(BinFolder() + u"\\" + name, programFolder + u"\\" + name);
 #else
-  os::CopyFileOver(os::ExecutableFolder() + u"\\stand_in_client7z.so",
-                   programFolder + u"\\Client7z.dll");
-  os::WriteWholeFile(programFolder + u"\\7z.dll", {'p', 'l', 'a', 'c', 'e', 'h', 'o', 'l', 'd'});
+  // The pair the package carries and the pair the build loads.
+  for (const char16_t* name : {u"Client7z.dll", u"libclient7z.so"})
+    os::CopyFileOver(os::ExecutableFolder() + u"\\stand_in_client7z.so",
+                     programFolder + u"\\" + name);
+  for (const char16_t* name : {u"7z.dll", u"7z.so"})
+    os::WriteWholeFile(programFolder + u"\\" + name, {'p', 'l', 'a', 'c', 'e', 'h', 'o', 'l', 'd'});
 #endif
 }
 

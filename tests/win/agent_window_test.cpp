@@ -10,10 +10,10 @@
 #include "client7z/client7z.h"
 #include "engine/header_writer.h"
 #include "engine/merger.h"
+#include "engine/password_encoding.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
 #include "tests/support/test_workspace.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf {
 namespace {

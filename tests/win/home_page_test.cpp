@@ -10,11 +10,11 @@
 
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "settings/data_files_rules.h"
 #include "tests/support/test_workspace.h"
 #include "tests/win/page_driver.h"
 #include "tests/win/wizard_harness.h"
 #include "wizard/data_files_list.h"
-#include "wizard/rules/data_files_rules.h"
 
 namespace pf::test {
 namespace {

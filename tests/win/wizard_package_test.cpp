@@ -10,6 +10,7 @@
 
 #include "agent/exit_codes.h"
 #include "engine/header_reader.h"
+#include "engine/password_encoding.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "platform/win32/unique_handle.h"
@@ -17,7 +18,6 @@
 #include "tests/support/test_workspace.h"
 #include "tests/win/icon_fixture.h"
 #include "tests/win/page_driver.h"
-#include "wizard/rules/page_rules.h"
 
 namespace pf::test {
 namespace {

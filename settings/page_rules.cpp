@@ -1,7 +1,6 @@
-#include "wizard/rules/page_rules.h"
+#include "settings/page_rules.h"
 
-#include <algorithm>
-
+#include "engine/password_encoding.h"
 #include "icon/ico_file.h"
 
 namespace pf {
@@ -27,14 +26,6 @@ std::optional<UserMessage> ValidateIconPage(std::u16string_view iconPath,
   if (title.size() > kMaxAboutTitle)
     return Info(u"Title message exceeds 30 characters,please type below 30 characters");
   return std::nullopt;
-}
-
-std::u16string EncodePassword(std::u16string_view password) {
-  std::u16string q(password.size(), u'\0');
-  for (std::size_t i = 0; i < password.size(); ++i)
-    q[i] = static_cast<char16_t>((password[i] + i + 1) & 0xFFFF);
-  std::reverse(q.begin(), q.end());
-  return q;
 }
 
 PasswordDecision ValidatePassword(bool protect, std::u16string_view password,

@@ -1,4 +1,4 @@
-#include "wizard/rules/data_files_rules.h"
+#include "settings/data_files_rules.h"
 
 #include <algorithm>
 #include <array>

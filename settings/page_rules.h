@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "wizard/rules/message_icon.h"
+#include "settings/message_icon.h"
 
 namespace pf {
 
@@ -23,9 +23,6 @@ bool IsAcceptableIconPath(std::u16string_view path);
 std::optional<UserMessage> ValidateIconPage(std::u16string_view iconPath,
                                             std::u16string_view message, std::u16string_view title,
                                             bool suspectIconFile);
-
-// Each code unit plus its 1-based position (modulo 65536), then reversed.
-std::u16string EncodePassword(std::u16string_view password);
 
 struct PasswordDecision {
   std::optional<UserMessage> message;  // set when the page is invalid

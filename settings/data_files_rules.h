@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "wizard/build_settings.h"
-#include "wizard/rules/message_icon.h"
+#include "settings/build_settings.h"
+#include "settings/message_icon.h"
 
 namespace pf {
 

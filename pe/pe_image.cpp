@@ -80,6 +80,9 @@ ParsedImage ParseImage(std::span<const std::uint8_t> file) {
     s.characteristics = Get32(file, at + 36);
     if (s.rawSize != 0 && !Fits(s.rawPointer, s.rawSize, size))
       return Refuse("section data beyond the end of the file");
+    // Data that starts inside the headers would be rewritten over them.
+    if (s.rawSize != 0 && s.rawPointer < im.sizeOfHeaders)
+      return Refuse("section data inside the headers");
     // The loader maps sections in ascending, non-overlapping order; the
     // writer relies on that when it places a section after the last.
     if (s.virtualAddress < nextVa || s.virtualAddress < im.sizeOfHeaders)

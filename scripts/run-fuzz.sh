@@ -8,9 +8,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/fuzz}
 seconds=${PF_FUZZ_SECONDS:-40}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_FUZZ=ON >/dev/null
-fi
+# Configured every time: a tree made before a fuzz target was added learns of
+# it (building a named target does not re-read the CMake files first).
+CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_FUZZ=ON >/dev/null
 cmake --build "$build" -j 2 --target package_fuzz ico_fuzz pe_fuzz >/dev/null
 mkdir -p "$build/corpus"
 # -max_len keeps inputs small; a crash leaves crash-* in $build and fails.

@@ -249,6 +249,12 @@ TEST(PeResourceWriter, RefusesMalformedFilesWithoutWriting) {
        [](auto& f, const auto& im) {
          pe::Put32(f, im.sectionTableOffset + 40 + 20, static_cast<std::uint32_t>(f.size()));
        }},
+      {"section data inside the headers",
+       [](auto& f, const auto& im) {
+         // The last section's data said to start at byte 0: a rewrite in
+         // place would write the resource tree over the headers.
+         pe::Put32(f, im.sectionTableOffset + 40u * (im.sections.size() - 1) + 20, 0);
+       }},
       {"loop in the resource directory",
        [](auto& f, const auto& im) {
          // The first type's entry points back at the root.
